@@ -1,0 +1,47 @@
+// The one seam between the program and the operating system: the list of
+// network adapters, delivered the way Windows' GetAdaptersInfo delivers it.
+//
+// On Windows the record is the platform's own IP_ADAPTER_INFO. Elsewhere it is
+// a record of ours with the same names, types and meanings for the fields the
+// program reads; a platform layer fills it from what that system offers.
+#pragma once
+
+#ifdef _WIN32
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#include <windows.h>
+// windows.h first: iphlpapi.h relies on its types.
+#include <iphlpapi.h>
+#else
+#include <cstdint>
+
+#define MAX_ADAPTER_DESCRIPTION_LENGTH 128
+#define MAX_ADAPTER_ADDRESS_LENGTH 8
+
+// Interface type codes, with the values Windows uses for them.
+#define MIB_IF_TYPE_OTHER 1
+#define MIB_IF_TYPE_ETHERNET 6
+#define MIB_IF_TYPE_PPP 23
+#define IF_TYPE_IEEE80211 71
+#define IF_TYPE_TUNNEL 131
+#define IF_TYPE_WWANPP 243
+
+struct IP_ADAPTER_INFO {
+    IP_ADAPTER_INFO *Next; // null on the last record
+    char Description[MAX_ADAPTER_DESCRIPTION_LENGTH + 4];
+    uint32_t AddressLength; // valid bytes in Address
+    uint8_t Address[MAX_ADAPTER_ADDRESS_LENGTH];
+    uint32_t Index; // interface index
+    uint32_t Type;  // one of the type codes above
+};
+#endif
+
+// The fixed number of records one query may return.
+constexpr int kAdapterRecords = 16;
+
+// Fills `records` with one record per adapter, in the platform's order: the
+// first at records[0], each linked to the next through Next, the last with a
+// null Next. Returns false, with `records` holding no list, when there is no
+// adapter, when the adapters do not fit, or on any other error.
+bool QueryAdapters(IP_ADAPTER_INFO (&records)[kAdapterRecords]);

@@ -1,0 +1,224 @@
+// The adapter list on Linux: the device-backed network interfaces of this
+// network namespace, in ascending interface index order.
+//
+// The kernel's netlink dump says which interfaces exist here; sysfs only
+// classifies them, and only once it has shown that its entry is the same
+// interface (a namespace without its own sysfs mount sees the host's entries
+// under the same names). Software interfaces (loopback, bridges, veth, tun,
+// bonds, VLANs, ...) have no device and are never listed: a container host
+// has dozens of them, and they would crowd out the hardware.
+#include "linux.h"
+
+#include <errno.h>
+#include <fcntl.h>
+#include <linux/if_arp.h>
+#include <linux/if_link.h>
+#include <linux/netlink.h>
+#include <linux/rtnetlink.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+
+// Reads a small file into `text`, terminated; false when it cannot be read.
+bool ReadText(const char *path, char *text, size_t size) {
+    const int fd = open(path, O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return false;
+    ssize_t length;
+    do
+        length = read(fd, text, size - 1);
+    while (length < 0 && errno == EINTR);
+    close(fd);
+    if (length < 0) return false;
+    text[length] = '\0';
+    return true;
+}
+
+// Copies the value of `key` from uevent text ("KEY=value" lines) into
+// `value`; empty when the key is absent.
+void UeventValue(const char *uevent, const char *key, char *value, size_t size) {
+    const size_t key_length = strlen(key);
+    for (const char *line = uevent; *line != '\0';) {
+        const char *end = strchrnul(line, '\n');
+        if (strncmp(line, key, key_length) == 0 && line[key_length] == '=') {
+            const char *start = line + key_length + 1;
+            snprintf(value, size, "%.*s", static_cast<int>(end - start), start);
+            return;
+        }
+        line = *end == '\0' ? end : end + 1;
+    }
+    value[0] = '\0';
+}
+
+// Whether the sysfs address file's text is the address the kernel gave us.
+bool SameAddress(const char *text, const KernelLink &link) {
+    for (size_t i = 0; i < link.address_length; ++i) {
+        char pair[4];
+        snprintf(pair, sizeof pair, i == 0 ? "%02x" : ":%02x", link.address[i]);
+        const size_t pair_length = strlen(pair);
+        if (strncmp(text, pair, pair_length) != 0) return false;
+        text += pair_length;
+    }
+    return *text == '\n' || *text == '\0';
+}
+
+uint32_t AdapterType(unsigned short link_type, const char *devtype, bool wireless) {
+    if (wireless || strcmp(devtype, "wlan") == 0) return IF_TYPE_IEEE80211;
+    if (strcmp(devtype, "wwan") == 0) // mobile broadband: a modem, not wired
+        return IF_TYPE_WWANPP;
+    switch (link_type) {
+    case ARPHRD_ETHER:
+        return MIB_IF_TYPE_ETHERNET;
+    case ARPHRD_PPP:
+        return MIB_IF_TYPE_PPP;
+    case ARPHRD_TUNNEL:
+    case ARPHRD_TUNNEL6:
+    case ARPHRD_SIT:
+    case ARPHRD_IPGRE:
+    case ARPHRD_IP6GRE:
+        return IF_TYPE_TUNNEL;
+    default:
+        return MIB_IF_TYPE_OTHER;
+    }
+}
+
+// Inserts `record` into the first `count` records, kept in ascending index
+// order; false when they are full.
+bool InsertByIndex(const IP_ADAPTER_INFO &record, IP_ADAPTER_INFO (&records)[kAdapterRecords],
+                   int &count) {
+    if (count == kAdapterRecords) return false;
+    int at = count++;
+    for (; at > 0 && records[at - 1].Index > record.Index; --at)
+        records[at] = records[at - 1];
+    records[at] = record;
+    return true;
+}
+
+// Handles one RTM_NEWLINK message: lists the interface when it is an adapter.
+// False when the adapters no longer fit.
+bool AddLink(const nlmsghdr *message, IP_ADAPTER_INFO (&records)[kAdapterRecords], int &count) {
+    if (message->nlmsg_len < NLMSG_LENGTH(sizeof(ifinfomsg))) return true;
+    const auto *info = static_cast<const ifinfomsg *>(NLMSG_DATA(message));
+    KernelLink link{nullptr, info->ifi_index, info->ifi_type, nullptr, 0};
+
+    int length = static_cast<int>(IFLA_PAYLOAD(message));
+    for (const rtattr *attribute = IFLA_RTA(info); RTA_OK(attribute, length);
+         attribute = RTA_NEXT(attribute, length)) {
+        const auto *data = static_cast<const char *>(RTA_DATA(attribute));
+        const size_t size = RTA_PAYLOAD(attribute);
+        if (attribute->rta_type == IFLA_IFNAME && memchr(data, '\0', size) != nullptr) {
+            link.name = data;
+        } else if (attribute->rta_type == IFLA_ADDRESS) {
+            link.address = reinterpret_cast<const uint8_t *>(data);
+            link.address_length = size;
+        }
+    }
+
+    IP_ADAPTER_INFO record;
+    if (link.name == nullptr || !DescribeAdapter("/sys/class/net", link, record)) return true;
+    return InsertByIndex(record, records, count);
+}
+
+// Dumps this namespace's links over netlink into `records`. False on any
+// error, and when there are more adapters than records.
+bool DumpLinks(int socket_fd, IP_ADAPTER_INFO (&records)[kAdapterRecords], int &count) {
+    struct {
+        nlmsghdr header;
+        ifinfomsg body;
+    } request{};
+    request.header.nlmsg_len = sizeof request;
+    request.header.nlmsg_type = RTM_GETLINK;
+    request.header.nlmsg_flags = NLM_F_REQUEST | NLM_F_DUMP;
+    request.header.nlmsg_seq = 1;
+    request.body.ifi_family = AF_UNSPEC;
+    if (send(socket_fd, &request, sizeof request, 0) != static_cast<ssize_t>(sizeof request))
+        return false;
+
+    // The kernel fills dump replies up to 32 KiB.
+    alignas(nlmsghdr) char reply[32768];
+    for (;;) {
+        iovec vector{reply, sizeof reply};
+        msghdr header{};
+        header.msg_iov = &vector;
+        header.msg_iovlen = 1;
+        const ssize_t received = recvmsg(socket_fd, &header, 0);
+        if (received < 0 && errno == EINTR) continue;
+        if (received <= 0 || (header.msg_flags & MSG_TRUNC) != 0) return false;
+
+        int length = static_cast<int>(received);
+        for (const auto *message = reinterpret_cast<const nlmsghdr *>(reply);
+             NLMSG_OK(message, length); message = NLMSG_NEXT(message, length)) {
+            if (message->nlmsg_type == NLMSG_DONE) return true;
+            if (message->nlmsg_type == NLMSG_ERROR) return false;
+            if (message->nlmsg_type == RTM_NEWLINK && !AddLink(message, records, count))
+                return false;
+        }
+    }
+}
+
+} // namespace
+
+bool DescribeAdapter(const char *sysfs_net, const KernelLink &link, IP_ADAPTER_INFO &record) {
+    // Names come from the kernel, which forbids '/'; never let one walk the tree.
+    if (strchr(link.name, '/') != nullptr || strcmp(link.name, ".") == 0 ||
+        strcmp(link.name, "..") == 0)
+        return false;
+
+    char path[512];
+    char uevent[1024];
+    char value[128];
+    snprintf(path, sizeof path, "%s/%s/uevent", sysfs_net, link.name);
+    if (!ReadText(path, uevent, sizeof uevent)) return false;
+    UeventValue(uevent, "IFINDEX", value, sizeof value);
+    if (atoi(value) != link.index) return false;
+    snprintf(path, sizeof path, "%s/%s/address", sysfs_net, link.name);
+    if (!ReadText(path, value, sizeof value) || !SameAddress(value, link)) return false;
+
+    snprintf(path, sizeof path, "%s/%s/device", sysfs_net, link.name);
+    if (access(path, F_OK) != 0) return false;
+    char device_uevent[1024];
+    snprintf(path, sizeof path, "%s/%s/device/uevent", sysfs_net, link.name);
+    if (!ReadText(path, device_uevent, sizeof device_uevent)) device_uevent[0] = '\0';
+
+    char devtype[64];
+    char driver[64];
+    UeventValue(uevent, "DEVTYPE", devtype, sizeof devtype);
+    UeventValue(device_uevent, "DRIVER", driver, sizeof driver);
+    snprintf(path, sizeof path, "%s/%s/phy80211", sysfs_net, link.name);
+    bool wireless = access(path, F_OK) == 0;
+    snprintf(path, sizeof path, "%s/%s/wireless", sysfs_net, link.name);
+    wireless = wireless || access(path, F_OK) == 0;
+
+    memset(&record, 0, sizeof record);
+    // "eth0 (virtio_net)", "wlp2s0 (wlan, iwlwifi)", "bnep0 (bluetooth)": the
+    // device type and driver carry the words that mark an adapter as wireless
+    // or Bluetooth.
+    if (devtype[0] == '\0' && driver[0] == '\0')
+        snprintf(record.Description, sizeof record.Description, "%s", link.name);
+    else
+        snprintf(record.Description, sizeof record.Description, "%s (%s%s%s)", link.name, devtype,
+                 devtype[0] != '\0' && driver[0] != '\0' ? ", " : "", driver);
+    record.AddressLength = static_cast<uint32_t>(
+        link.address_length < sizeof record.Address ? link.address_length : sizeof record.Address);
+    if (record.AddressLength != 0) memcpy(record.Address, link.address, record.AddressLength);
+    record.Index = static_cast<uint32_t>(link.index);
+    record.Type = AdapterType(link.type, devtype, wireless);
+    return true;
+}
+
+bool QueryAdapters(IP_ADAPTER_INFO (&records)[kAdapterRecords]) {
+    const int socket_fd = socket(AF_NETLINK, SOCK_RAW | SOCK_CLOEXEC, NETLINK_ROUTE);
+    if (socket_fd < 0) return false;
+    int count = 0;
+    const bool complete = DumpLinks(socket_fd, records, count);
+    close(socket_fd);
+    if (!complete || count == 0) return false;
+
+    for (int i = 0; i < count; ++i)
+        records[i].Next = i + 1 < count ? &records[i + 1] : nullptr;
+    return true;
+}

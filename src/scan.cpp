@@ -1,0 +1,89 @@
+#include "scan.h"
+
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+
+#include "platform/adapters.h"
+#include "trace.h"
+
+namespace {
+
+// Room for any MAC text (8 bytes make 23 characters) with plenty to spare.
+constexpr size_t kMacTextSize = 180;
+
+// Appends `tail` to the text in `text`, never writing past `size` bytes.
+void Append(char *text, size_t size, const char *tail) {
+    const size_t used = strlen(text);
+    snprintf(text + used, size - used, "%s", tail);
+}
+
+// Renders the hardware address as upper-case hex byte pairs joined by '-',
+// empty for an address of length 0. The length is read as a signed count and
+// capped at the field's size, so a malformed record cannot make us read past
+// the address.
+void RenderMacText(const IP_ADAPTER_INFO &adapter, char (&mac)[kMacTextSize]) {
+    mac[0] = '\0';
+    const int32_t length = static_cast<int32_t>(adapter.AddressLength);
+    const int32_t capacity = sizeof adapter.Address;
+    for (int32_t i = 0; i < length && i < capacity; ++i) {
+        char byte_text[20];
+        snprintf(byte_text, sizeof byte_text, "%02X", static_cast<unsigned>(adapter.Address[i]));
+        if (i != 0) Append(mac, sizeof mac, "-");
+        Append(mac, sizeof mac, byte_text);
+    }
+}
+
+// Upper-cases a to z in place. Bytes outside that range, accented letters of
+// any code page among them, stay as they are.
+void UpperCaseAscii(char *text) {
+    for (; *text != '\0'; ++text)
+        if (*text >= 'a' && *text <= 'z') *text = static_cast<char>(*text - 0x20);
+}
+
+// Whether the adapter is a wired Ethernet adapter that may be the primary
+// one: Ethernet type, not a VirtualBox host adapter, nothing wireless or
+// Bluetooth about its description, and an address to report.
+bool IsEligible(const IP_ADAPTER_INFO &adapter, const char *mac) {
+    // The whole description field, read no further than the field even when
+    // a record leaves it unterminated.
+    char description[sizeof adapter.Description];
+    snprintf(description, sizeof description, "%.*s", static_cast<int>(sizeof description - 1),
+             adapter.Description);
+    UpperCaseAscii(description);
+
+    return adapter.Type == MIB_IF_TYPE_ETHERNET && strncmp(description, "VIRTUALBOX ", 11) != 0 &&
+           strstr(description, "BLUETOOTH") == nullptr &&
+           strstr(description, "WIRELESS") == nullptr && strstr(description, "WI-FI") == nullptr &&
+           strstr(description, "WIFI") == nullptr && mac[0] != '\0';
+}
+
+} // namespace
+
+const char *GetPrimaryMac() {
+    static char result[kMacTextSize];
+    result[0] = '\0';
+    int32_t best_index = -1;
+    bool found = false;
+
+    IP_ADAPTER_INFO adapters[kAdapterRecords];
+    if (!QueryAdapters(adapters)) return result;
+
+    // A list from the platform never holds more records than the buffer; the
+    // count only guards against a malformed chain.
+    const IP_ADAPTER_INFO *adapter = adapters;
+    for (int seen = 0; adapter != nullptr && seen < kAdapterRecords;
+         adapter = adapter->Next, ++seen) {
+        char mac[kMacTextSize];
+        RenderMacText(*adapter, mac);
+        const int32_t index = static_cast<int32_t>(adapter->Index);
+
+        // Strictly lower: on equal indices the adapter listed first stays.
+        if (IsEligible(*adapter, mac) && (!found || index < best_index)) {
+            snprintf(result, sizeof result, "%s", mac);
+            best_index = index;
+            found = true;
+        }
+    }
+    return result;
+}

@@ -1,0 +1,3 @@
+#include "trace.h"
+
+bool g_trace = false;

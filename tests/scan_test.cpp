@@ -1,0 +1,152 @@
+#include "scan.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+
+#include "platform/fake.h"
+
+namespace {
+
+struct ScanCase {
+    const char *name;
+    const char *table; // see platform/fake.h
+    const char *expected;
+};
+
+void PrintTo(const ScanCase &c, std::ostream *os) {
+    *os << c.name;
+}
+
+class ScanTest : public testing::TestWithParam<ScanCase> {};
+
+TEST_P(ScanTest, ChoosesPrimaryAdapter) {
+    SetFakeAdapters(GetParam().table);
+    EXPECT_STREQ(GetPrimaryMac(), GetParam().expected);
+    EXPECT_EQ(FakeAdapters().queries, 1);
+}
+
+const ScanCase kEligibility[] = {
+    {"WiredAdapter", "6 4 00-1A-2B-3C-4D-5E Intel(R) Ethernet Connection", "00-1A-2B-3C-4D-5E"},
+    {"OnlyEthernetTypeCounts",
+     "71 1 00-00-00-00-00-01 Ethernet\n23 2 00-00-00-00-00-02 Ethernet\n"
+     "6 3 00-00-00-00-00-03 Ethernet",
+     "00-00-00-00-00-03"},
+    {"VirtualBoxPrefixExcluded",
+     "6 1 00-00-00-00-00-01 VirtualBox Host-Only Ethernet Adapter\n6 2 00-00-00-00-00-02 LAN",
+     "00-00-00-00-00-02"},
+    {"VirtualBoxPrefixAnyCase",
+     "6 1 00-00-00-00-00-01 vIRTUALbOX Adapter\n6 2 00-00-00-00-00-02 LAN", "00-00-00-00-00-02"},
+    {"VirtualBoxLaterInNameKept",
+     "6 1 00-00-00-00-00-01 Oracle VirtualBox Adapter\n6 2 00-00-00-00-00-02 LAN",
+     "00-00-00-00-00-01"},
+    {"VirtualBoxAloneKept", "6 1 00-00-00-00-00-01 VirtualBox\n6 2 00-00-00-00-00-02 LAN",
+     "00-00-00-00-00-01"},
+    {"VirtualBoxWithoutSpaceKept",
+     "6 1 00-00-00-00-00-01 VirtualBox-Adapter\n6 2 00-00-00-00-00-02 LAN", "00-00-00-00-00-01"},
+    {"BluetoothExcluded",
+     "6 1 00-00-00-00-00-01 Bluetooth Device (Personal Area Network)\n6 2 00-00-00-00-00-02 LAN",
+     "00-00-00-00-00-02"},
+    {"WirelessAnywhereAnyCase",
+     "6 1 00-00-00-00-00-01 Intel(R) dual band wIreLess-AC\n6 2 00-00-00-00-00-02 LAN",
+     "00-00-00-00-00-02"},
+    {"WiDashFiExcluded", "6 1 00-00-00-00-00-01 Realtek wi-fi 6\n6 2 00-00-00-00-00-02 LAN",
+     "00-00-00-00-00-02"},
+    {"WifiExcluded", "6 1 00-00-00-00-00-01 TP-Link WiFi Adapter\n6 2 00-00-00-00-00-02 LAN",
+     "00-00-00-00-00-02"},
+    {"SimilarWordsKept", "6 1 00-00-00-00-00-01 Wi Fi Blue tooth Wire-less\n6 2 00-00-00-00-00-02",
+     "00-00-00-00-00-01"},
+    {"EmptyAddressNeverChosen", "6 1 - Ethernet\n6 2 00-00-00-00-00-02 Ethernet",
+     "00-00-00-00-00-02"},
+    {"OnlyEmptyAddress", "6 1 - Ethernet", ""},
+    {"NothingEligible",
+     "71 1 00-00-00-00-00-01 Wireless\n6 2 00-00-00-00-00-02 VirtualBox Host-Only\n"
+     "6 3 00-00-00-00-00-03 Bluetooth PAN",
+     ""},
+    {"FailedQuery", "fail\n6 1 00-00-00-00-00-01 Ethernet", ""},
+    {"NoAdapters", "", ""},
+    {"SeventeenOverflow",
+     "6 16 00-00-00-00-00-10\n6 15 00-00-00-00-00-0F\n6 14 00-00-00-00-00-0E\n"
+     "6 13 00-00-00-00-00-0D\n6 12 00-00-00-00-00-0C\n6 11 00-00-00-00-00-0B\n"
+     "6 10 00-00-00-00-00-0A\n6 9 00-00-00-00-00-09\n6 8 00-00-00-00-00-08\n"
+     "6 7 00-00-00-00-00-07\n6 6 00-00-00-00-00-06\n6 5 00-00-00-00-00-05\n"
+     "6 4 00-00-00-00-00-04\n6 3 00-00-00-00-00-03\n6 2 00-00-00-00-00-02\n"
+     "6 1 00-00-00-00-00-01\n6 0 00-00-00-00-00-00",
+     ""},
+    {"SixteenLowestLast",
+     "6 16 00-00-00-00-00-10\n6 15 00-00-00-00-00-0F\n6 14 00-00-00-00-00-0E\n"
+     "6 13 00-00-00-00-00-0D\n6 12 00-00-00-00-00-0C\n6 11 00-00-00-00-00-0B\n"
+     "6 10 00-00-00-00-00-0A\n6 9 00-00-00-00-00-09\n6 8 00-00-00-00-00-08\n"
+     "6 7 00-00-00-00-00-07\n6 6 00-00-00-00-00-06\n6 5 00-00-00-00-00-05\n"
+     "6 4 00-00-00-00-00-04\n6 3 00-00-00-00-00-03\n6 2 00-00-00-00-00-02\n"
+     "6 1 00-00-00-00-00-01",
+     "00-00-00-00-00-01"},
+};
+INSTANTIATE_TEST_SUITE_P(Eligibility, ScanTest, testing::ValuesIn(kEligibility),
+                         [](const auto &info) { return info.param.name; });
+
+const ScanCase kOrdering[] = {
+    {"LowerIndexListedLater", "6 12 00-00-00-00-00-0C\n6 7 00-00-00-00-00-07", "00-00-00-00-00-07"},
+    {"LowerIndexListedFirst", "6 7 00-00-00-00-00-07\n6 12 00-00-00-00-00-0C", "00-00-00-00-00-07"},
+    {"TieKeepsFirstListed", "6 7 00-00-00-00-00-01\n6 7 00-00-00-00-00-02", "00-00-00-00-00-01"},
+    {"IndexZeroBeatsPositive", "6 3 00-00-00-00-00-03\n6 0 00-00-00-00-00-00", "00-00-00-00-00-00"},
+    {"HighBitIndexIsNegative", "6 1 00-00-00-00-00-01\n6 0x80000000 00-00-00-00-00-80",
+     "00-00-00-00-00-80"},
+    {"MostNegativeWins", "6 0xFFFFFFFF 00-00-00-00-00-FF\n6 0x80000000 00-00-00-00-00-80",
+     "00-00-00-00-00-80"},
+    {"MinusOneBeatsZero", "6 0 00-00-00-00-00-00\n6 0xFFFFFFFF 00-00-00-00-00-FF",
+     "00-00-00-00-00-FF"},
+    {"IneligibleLowerIndexIgnored", "6 5 00-00-00-00-00-05\n71 1 00-00-00-00-00-01 Wireless",
+     "00-00-00-00-00-05"},
+};
+INSTANTIATE_TEST_SUITE_P(Ordering, ScanTest, testing::ValuesIn(kOrdering),
+                         [](const auto &info) { return info.param.name; });
+
+const ScanCase kRendering[] = {
+    {"LeadingZerosUpperCase", "6 1 0a-0b-0c", "0A-0B-0C"},
+    {"SingleByte", "6 1 0f", "0F"},
+    {"EightBytes", "6 1 01-23-45-67-89-ab-cd-ef", "01-23-45-67-89-AB-CD-EF"},
+    {"AllOnesAndZeros", "6 1 ff-00-ff-00-ff-00", "FF-00-FF-00-FF-00"},
+};
+INSTANTIATE_TEST_SUITE_P(Rendering, ScanTest, testing::ValuesIn(kRendering),
+                         [](const auto &info) { return info.param.name; });
+
+// Records no text table can describe: the fields filled as no platform fills
+// them. The scan must stay inside each record.
+TEST(ScanRecordTest, OverlongAddressRendersTheFieldOnly) {
+    SetFakeAdapters("6 1 01-02-03-04-05-06-07-08 LAN");
+    FakeAdapters().records[0].AddressLength = 200;
+    EXPECT_STREQ(GetPrimaryMac(), "01-02-03-04-05-06-07-08");
+}
+
+TEST(ScanRecordTest, AddressLengthWithHighBitIsEmpty) {
+    SetFakeAdapters("6 1 01-02-03-04-05-06 LAN");
+    FakeAdapters().records[0].AddressLength = 0x80000006u;
+    EXPECT_STREQ(GetPrimaryMac(), "");
+}
+
+TEST(ScanRecordTest, WordPastCharacter99StillExcludes) {
+    SetFakeAdapters("6 1 00-00-00-00-00-01\n6 2 00-00-00-00-00-02 LAN");
+    char *description = FakeAdapters().records[0].Description;
+    memset(description, 'x', 120);
+    strcpy(description + 120, "wireless");
+    EXPECT_STREQ(GetPrimaryMac(), "00-00-00-00-00-02");
+}
+
+TEST(ScanRecordTest, UnterminatedDescriptionReadWithinTheField) {
+    SetFakeAdapters("6 1 00-00-00-00-00-01\n6 2 00-00-00-00-00-02 LAN");
+    IP_ADAPTER_INFO &record = FakeAdapters().records[0];
+    memset(record.Description, 'x', sizeof record.Description);
+    memcpy(record.Description + sizeof record.Description - 5, "WIFI", 4);
+    EXPECT_STREQ(GetPrimaryMac(), "00-00-00-00-00-02");
+}
+
+TEST(ScanRecordTest, EachScanStartsAfresh) {
+    SetFakeAdapters("6 1 00-00-00-00-00-01");
+    EXPECT_STREQ(GetPrimaryMac(), "00-00-00-00-00-01");
+    SetFakeAdapters("fail");
+    EXPECT_STREQ(GetPrimaryMac(), "");
+}
+
+} // namespace
