@@ -1,0 +1,90 @@
+#!/usr/bin/env bash
+# The Windows executable on a real implementation of its adapter query:
+# Wine's GetAdaptersInfo, which lists the non-loopback interfaces of the
+# network namespace its wineserver runs in, in index order, with the interface
+# name as description and Ethernet-framed ones (ifb, veth) as Ethernet. Each
+# case runs a whole Wine session in a private namespace (root, unshare) holding
+# the interfaces made for it.
+#
+# Without root, Wine or the executable the cases skip, except under CI, where
+# a missing prerequisite fails.
+set -u
+exe=$1
+failed=0
+
+missing() {
+    if [ "${CI:-}" = true ]; then
+        echo "FAIL: $*"
+        exit 1
+    fi
+    echo "SKIP: $*"
+    exit 77
+}
+[ -f "$exe" ] || missing "no $exe (cmake --preset win32 && cmake --build --preset win32)"
+[ "$(id -u)" = 0 ] && command -v unshare >/dev/null && command -v ip >/dev/null ||
+    missing "the Wine cases need root, unshare and ip"
+command -v wine >/dev/null || missing "the Wine cases need wine and wine32:i386"
+
+expect() { # name expected actual
+    if [ "$2" == "$3" ]; then
+        echo "ok: $1"
+    else
+        printf 'FAIL: %s\n  expected: %q\n  actual:   %q\n' "$1" "$2" "$3"
+        failed=1
+    fi
+}
+
+# The build itself: a PE32 console program for i386 that needs nothing but
+# the operating system's own DLLs, and stays small.
+expect "PE32 console i386" "PE32 executable (console) Intel 80386" \
+    "$(file -b "$exe" | grep -o 'PE32 executable (console) Intel 80386')"
+expect "imports only system DLLs" "IPHLPAPI.DLL KERNEL32.dll msvcrt.dll" \
+    "$(i686-w64-mingw32-objdump -p "$exe" | sed -n 's/^\s*DLL Name: //p' | sort | xargs)"
+size=$(stat -c %s "$exe")
+expect "under 64 KiB ($size bytes)" yes "$([ "$size" -lt 65536 ] && echo yes)"
+
+export WINEDEBUG=-all WINEPREFIX
+WINEPREFIX=$(mktemp -d /tmp/primary-mac-wine.XXXXXX)
+trap 'rm -rf "$WINEPREFIX"' EXIT
+# Making a prefix takes a while: once per run, in a namespace of its own so
+# that its wineserver is gone with it.
+unshare -n bash -c 'wineboot -i >/dev/null 2>&1; wineserver -w'
+
+# Runs the executable with the given arguments in a private namespace after
+# `setup`, in which add NAME INDEX MAC makes an Ethernet interface. Prints its
+# whole output, "|" and its exit status.
+run() { # setup [args...]
+    local setup=$1
+    shift
+    unshare -n bash -euc '
+        add() { ip link add name "$1" index "$2" address "$3" type ifb; }
+        '"$setup"'
+        wine "$0" "$@"
+        status=$?
+        wineserver -w
+        printf "|%d" $status' "$exe" "$@"
+}
+
+expect "lowest index among eligible adapters" "02-00-00-00-00-07|0" \
+    "$(run 'add lan12 12 02:00:00:00:00:0c; add lan7 7 02:00:00:00:00:07
+            add lan9 9 02:00:00:00:00:09; ip tuntap add tun1 mode tun')"
+expect "wireless, bluetooth, wi-fi and wifi names excluded in any case" "02-00-00-00-00-09|0" \
+    "$(run 'add WiReLeSs2 2 02:00:00:00:00:02; add blueTOOTH3 3 02:00:00:00:00:03
+            add wi-fi4 4 02:00:00:00:00:04; add my-WIFI5 5 02:00:00:00:00:05
+            add lan9 9 02:00:00:00:00:09')"
+expect "a name of just virtualbox is kept" "0A-0B-0C-0D-0E-0F|0" \
+    "$(run 'add virtualbox 3 0a:0b:0c:0d:0e:0f; add lan9 9 02:00:00:00:00:09')"
+expect "a veth pair: the lower index" "02-00-00-00-00-04|0" \
+    "$(run 'ip link add v5 index 5 address 02:00:00:00:00:05 type veth \
+                peer name v4 index 4 address 02:00:00:00:00:04')"
+expect "no adapter at all: nothing" "|0" "$(run ':')"
+expect "only excluded adapters: nothing" "|0" \
+    "$(run 'add wifi2 2 02:00:00:00:00:02; add Bluetooth3 3 02:00:00:00:00:03')"
+sixteen='for i in $(seq 35 -1 20); do add lan$i $i 02:00:00:00:00:$(printf %02x $i); done'
+expect "16 adapters: the lowest" "02-00-00-00-00-14|0" "$(run "$sixteen")"
+expect "17 adapters overflow the buffer: nothing" "|0" \
+    "$(run "$sixteen; add lan40 40 02:00:00:00:00:28")"
+expect "lookalike arguments ignored" "02-00-00-00-00-07|0" \
+    "$(run 'add lan7 7 02:00:00:00:00:07' x -H --h /h -help)"
+
+exit $failed
