@@ -77,6 +77,10 @@ const char *GetPrimaryMac() {
         char mac[kMacTextSize];
         RenderMacText(*adapter, mac);
         const int32_t index = static_cast<int32_t>(adapter->Index);
+        // Every adapter, before it is judged, so excluded ones show too.
+        if (g_trace)
+            WriteScanTraceLine(result, mac, index, best_index, found,
+                               adapter->Type == MIB_IF_TYPE_ETHERNET);
 
         // Strictly lower: on equal indices the adapter listed first stays.
         if (IsEligible(*adapter, mac) && (!found || index < best_index)) {

@@ -67,6 +67,11 @@ constexpr char kTwoWired[] = "71 1 11-22-33-44-55-66 Wireless Network Adapter\n"
                              "6 9 00-AA-BB-CC-DD-EE Ethernet Connection\n"
                              "6 7 00-1A-2B-3C-4D-5E Gigabit Ethernet Controller\n";
 
+#define TWO_WIRED_TRACE                                                                            \
+    "mac: MAC:11-22-33-44-55-66 index:1 IndMac:-1 eth:n isEth:n\n"                                 \
+    "mac: MAC:00-AA-BB-CC-DD-EE index:9 IndMac:-1 eth:n isEth:y\n"                                 \
+    "mac:00-AA-BB-CC-DD-EE MAC:00-1A-2B-3C-4D-5E index:7 IndMac:9 eth:y isEth:y\n"
+
 struct ProgramCase {
     const char *name;
     std::vector<const char *> argv;
@@ -92,6 +97,25 @@ const ProgramCase kPrograms[] = {
     {"NothingQualifies", {"primary-mac"}, "71 1 11-22-33-44-55-66 Wireless\n", ""},
     {"FailedQuery", {"primary-mac"}, "fail\n", ""},
     {"NoAdapters", {"primary-mac"}, "", ""},
+    {"TraceThenAnswer", {"primary-mac", "-h"}, kTwoWired, TWO_WIRED_TRACE "00-1A-2B-3C-4D-5E"},
+    {"TraceSwitchLast",
+     {"primary-mac", "x", "-H", "-h"},
+     kTwoWired,
+     TWO_WIRED_TRACE "00-1A-2B-3C-4D-5E"},
+    {"TraceSwitchAmongOthers",
+     {"primary-mac", "/h", "-h", "--h"},
+     kTwoWired,
+     TWO_WIRED_TRACE "00-1A-2B-3C-4D-5E"},
+    {"TraceSwitchTwiceTracesOnce",
+     {"primary-mac", "-h", "-h"},
+     kTwoWired,
+     TWO_WIRED_TRACE "00-1A-2B-3C-4D-5E"},
+    {"ProgramNamedLikeTheSwitch", {"-h"}, kTwoWired, TWO_WIRED_TRACE "00-1A-2B-3C-4D-5E"},
+    {"TraceWithNothingQualifying",
+     {"primary-mac", "-h"},
+     "71 1 11-22-33-44-55-66 Wireless\n",
+     "mac: MAC:11-22-33-44-55-66 index:1 IndMac:-1 eth:n isEth:n\n"},
+    {"TraceOfFailedQuery", {"primary-mac", "-h"}, "fail\n", ""},
     {"LookalikeSwitchesIgnored",
      {"primary-mac", "x", "-H", "--h", "/h", "-help", "-hx", "-h ", ""},
      kTwoWired,

@@ -21,30 +21,48 @@ expect() { # name expected actual
     fi
 }
 
-# The lowest-index device-backed, wired Ethernet adapter of this namespace,
-# worked out from the tools a person would use by hand.
-expected_answer() {
+# This namespace's device-backed interfaces as "index name description mac",
+# in index order, worked out from the tools a person would use by hand.
+device_links() {
     ip -o link | sort -n | while IFS= read -r line; do
-        local index=${line%%:*} rest=${line#*: } name sys devtype driver
+        local index=${line%%:*} rest=${line#*: } name sys devtype driver type=other
         name=${rest%%:*}
         name=${name%@*}
         sys=/sys/class/net/$name
         [ -e "$sys/device" ] && [ "$(cat "$sys/ifindex")" = "$index" ] || continue
-        [[ $line == *" link/ether "* ]] || continue
-        [ -e "$sys/phy80211" ] || [ -e "$sys/wireless" ] && continue
         devtype=$(sed -n 's/^DEVTYPE=//p' "$sys/uevent")
-        [ "$devtype" = wlan ] || [ "$devtype" = wwan ] && continue
         driver=$(sed -n 's/^DRIVER=//p' "$sys/device/uevent")
-        case $(echo "$name $devtype $driver" | tr a-z A-Z) in
-        "VIRTUALBOX "* | *BLUETOOTH* | *WIRELESS* | *WI-FI* | *WIFI*) continue ;;
-        esac
-        sed 's|.* link/ether \([^ ]*\) .*|\1|' <<<"$line" | tr a-f: A-F-
-        break
+        [[ $line == *" link/ether "* ]] && type=ether
+        [ -e "$sys/phy80211" ] || [ -e "$sys/wireless" ] || [ "$devtype" = wlan ] ||
+            [ "$devtype" = wwan ] && type=wireless
+        echo "$index $type $(echo "$name $devtype $driver" | tr a-z A-Z | tr ' ' _)" \
+            "$(sed -n 's|.* link/[a-z0-9]* \([^ ]*\) .*|\1|p' <<<"$line" | tr a-f: A-F-)"
     done
+}
+
+# The lowest-index wired Ethernet adapter among them.
+expected_answer() {
+    local index type description mac
+    while read -r index type description mac; do
+        [ "$type" = ether ] || continue
+        case $description in
+        VIRTUALBOX_* | *BLUETOOTH* | *WIRELESS* | *WI-FI* | *WIFI*) continue ;;
+        esac
+        echo "$mac"
+        break
+    done < <(device_links)
 }
 
 answer=$(expected_answer)
 expect "own namespace: the lowest wired adapter (${answer:-none})" "$answer|0" "$(outcome "$bin")"
+
+# With -h, a trace line per listed adapter, in index order, then the answer.
+trace=$(outcome "$bin" -h)
+expect "own namespace, trace: the indices of the device-backed interfaces" \
+    "$(device_links | awk '{print $1}' | xargs)" \
+    "$(grep -E '^mac:[0-9A-F-]* MAC:[0-9A-F-]* index:[0-9]+ IndMac:-?[0-9]+ eth:[yn] isEth:[yn]$' \
+        <<<"$trace" | sed 's/.* index:\([0-9]*\) .*/\1/' | xargs)"
+expect "own namespace, trace: then the answer" "$answer|0" "$(tail -n 1 <<<"$trace")"
 
 if [ "$(id -u)" != 0 ] || ! command -v unshare >/dev/null || ! command -v ip >/dev/null; then
     if [ "${CI:-}" = true ]; then
@@ -71,6 +89,8 @@ expect "private namespace, software interfaces only: nothing" "|0" \
     "$(in_namespace -n "$software; $(declare -f outcome); outcome $bin")"
 expect "private namespace, lookalike arguments: nothing" "|0" \
     "$(in_namespace -n "$software; $(declare -f outcome); outcome $bin x -H --h /h -help")"
+expect "private namespace, trace: no line, software is never listed" "|0" \
+    "$(in_namespace -n "$software; $(declare -f outcome); outcome $bin -h")"
 expect "private namespace with its own sysfs: nothing" "|0" \
     "$(in_namespace -nm "mount -t sysfs sysfs /sys; $software; $(declare -f outcome); outcome $bin")"
 

@@ -84,6 +84,14 @@ sixteen='for i in $(seq 35 -1 20); do add lan$i $i 02:00:00:00:00:$(printf %02x 
 expect "16 adapters: the lowest" "02-00-00-00-00-14|0" "$(run "$sixteen")"
 expect "17 adapters overflow the buffer: nothing" "|0" \
     "$(run "$sixteen; add lan40 40 02:00:00:00:00:28")"
+expect "trace: a line per adapter with CR LF, then the answer with no line end" \
+    "mac: MAC: index:2 IndMac:-1 eth:n isEth:n"$'\r\n'"\
+mac: MAC:02-00-00-00-00-07 index:7 IndMac:-1 eth:n isEth:y"$'\r\n'"\
+mac: MAC:02-00-00-00-00-09 index:9 IndMac:-1 eth:n isEth:y"$'\r\n'"\
+mac:02-00-00-00-00-09 MAC:02-00-00-00-00-0C index:12 IndMac:9 eth:y isEth:y"$'\r\n'"\
+02-00-00-00-00-09|0" \
+    "$(run 'ip tuntap add tun2 mode tun; add lan12 12 02:00:00:00:00:0c; add wifi7 7 02:00:00:00:00:07
+            add lan9 9 02:00:00:00:00:09' x -h)"
 expect "lookalike arguments ignored" "02-00-00-00-00-07|0" \
     "$(run 'add lan7 7 02:00:00:00:00:07' x -H --h /h -help)"
 

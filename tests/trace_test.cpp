@@ -1,0 +1,64 @@
+// The trace lines the scan writes while the trace flag is set.
+#include "trace.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "platform/fake.h"
+#include "scan.h"
+
+namespace {
+
+struct TraceCase {
+    const char *name;
+    const char *table; // see platform/fake.h
+    const char *expected_lines;
+};
+
+void PrintTo(const TraceCase &c, std::ostream *os) {
+    *os << c.name;
+}
+
+class TraceTest : public testing::TestWithParam<TraceCase> {
+  protected:
+    void TearDown() override { g_trace = false; }
+};
+
+TEST_P(TraceTest, WritesOneLinePerAdapterBeforeJudgingIt) {
+    SetFakeAdapters(GetParam().table);
+    g_trace = true;
+    testing::internal::CaptureStdout();
+    GetPrimaryMac();
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), GetParam().expected_lines);
+}
+
+const TraceCase kTraces[] = {
+    {"ChoiceShowsOnTheNextLine",
+     "71 12 11-22-33-44-55-66 Wireless Network Adapter\n"
+     "6 7 00-1A-2B-3C-4D-5E Gigabit Ethernet Controller\n"
+     "6 9 00-AA-BB-CC-DD-EE Ethernet Connection",
+     "mac: MAC:11-22-33-44-55-66 index:12 IndMac:-1 eth:n isEth:n\n"
+     "mac: MAC:00-1A-2B-3C-4D-5E index:7 IndMac:-1 eth:n isEth:y\n"
+     "mac:00-1A-2B-3C-4D-5E MAC:00-AA-BB-CC-DD-EE index:9 IndMac:7 eth:y isEth:y\n"},
+    {"ExcludedEthernetAndEmptyAddress",
+     "6 3 00-00-00-00-00-03 Bluetooth PAN\n6 4 - Ethernet\n6 5 00-00-00-00-00-05 LAN",
+     "mac: MAC:00-00-00-00-00-03 index:3 IndMac:-1 eth:n isEth:y\n"
+     "mac: MAC: index:4 IndMac:-1 eth:n isEth:y\n"
+     "mac: MAC:00-00-00-00-00-05 index:5 IndMac:-1 eth:n isEth:y\n"},
+    {"IndicesPrintedSigned", "6 0x80000000 00-00-00-00-00-80\n6 0xFFFFFFFF 00-00-00-00-00-FF",
+     "mac: MAC:00-00-00-00-00-80 index:-2147483648 IndMac:-1 eth:n isEth:y\n"
+     "mac:00-00-00-00-00-80 MAC:00-00-00-00-00-FF index:-1 IndMac:-2147483648 eth:y isEth:y\n"},
+    {"FailedQueryWritesNothing", "fail\n6 1 00-00-00-00-00-01", ""},
+};
+INSTANTIATE_TEST_SUITE_P(Trace, TraceTest, testing::ValuesIn(kTraces),
+                         [](const auto &info) { return info.param.name; });
+
+TEST(TraceOffTest, WritesNothing) {
+    SetFakeAdapters("6 1 00-00-00-00-00-01\n71 2 00-00-00-00-00-02");
+    testing::internal::CaptureStdout();
+    EXPECT_STREQ(GetPrimaryMac(), "00-00-00-00-00-01");
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
+}
+
+} // namespace
