@@ -1,6 +1,7 @@
 // primary-mac: prints the hardware address of the machine's primary wired
 // Ethernet adapter, as 00-1A-2B-3C-4D-5E with no line end, or nothing when
-// there is none. "-h" adds a trace line per adapter. The exit status is 0.
+// there is none. "-h" adds a trace line per adapter ahead of the answer.
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 
@@ -14,5 +15,13 @@ int main(int argc, char *argv[]) {
         if (strcmp(argv[i], "-h") == 0) g_trace = true;
 
     printf("%s", GetPrimaryMac());
+
+    // Whether or not an address was found, the status is 0. A write that
+    // failed (a full disk, a closed pipe) is the one failure reported: the
+    // caller would otherwise take a lost answer for "no adapter".
+    if (fflush(stdout) != 0 || ferror(stdout)) {
+        fprintf(stderr, "primary-mac: cannot write standard output: %s\n", strerror(errno));
+        return 1;
+    }
     return 0;
 }

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "bounded_text.h"
 #include "platform/adapters.h"
 #include "trace.h"
 
@@ -11,12 +12,6 @@ namespace {
 
 // Room for any MAC text (8 bytes make 23 characters) with plenty to spare.
 constexpr size_t kMacTextSize = 180;
-
-// Appends `tail` to the text in `text`, never writing past `size` bytes.
-void Append(char *text, size_t size, const char *tail) {
-    const size_t used = strlen(text);
-    snprintf(text + used, size - used, "%s", tail);
-}
 
 // Renders the hardware address as upper-case hex byte pairs joined by '-',
 // empty for an address of length 0. The length is read as a signed count and
@@ -29,8 +24,8 @@ void RenderMacText(const IP_ADAPTER_INFO &adapter, char (&mac)[kMacTextSize]) {
     for (int32_t i = 0; i < length && i < capacity; ++i) {
         char byte_text[20];
         snprintf(byte_text, sizeof byte_text, "%02X", static_cast<unsigned>(adapter.Address[i]));
-        if (i != 0) Append(mac, sizeof mac, "-");
-        Append(mac, sizeof mac, byte_text);
+        if (i != 0) AppendText(mac, sizeof mac, "-");
+        AppendText(mac, sizeof mac, byte_text);
     }
 }
 
@@ -48,8 +43,7 @@ bool IsEligible(const IP_ADAPTER_INFO &adapter, const char *mac) {
     // The whole description field, read no further than the field even when
     // a record leaves it unterminated.
     char description[sizeof adapter.Description];
-    snprintf(description, sizeof description, "%.*s", static_cast<int>(sizeof description - 1),
-             adapter.Description);
+    CopyText(description, sizeof description, adapter.Description, sizeof adapter.Description);
     UpperCaseAscii(description);
 
     return adapter.Type == MIB_IF_TYPE_ETHERNET && strncmp(description, "VIRTUALBOX ", 11) != 0 &&
@@ -84,7 +78,7 @@ const char *GetPrimaryMac() {
 
         // Strictly lower: on equal indices the adapter listed first stays.
         if (IsEligible(*adapter, mac) && (!found || index < best_index)) {
-            snprintf(result, sizeof result, "%s", mac);
+            CopyText(result, sizeof result, mac);
             best_index = index;
             found = true;
         }

@@ -124,4 +124,36 @@ const ProgramCase kPrograms[] = {
 INSTANTIATE_TEST_SUITE_P(Program, ProgramTest, testing::ValuesIn(kPrograms),
                          [](const auto &info) { return info.param.name; });
 
+// A write that fails is reported; writing nothing cannot fail.
+struct FullDeviceCase {
+    const char *name;
+    std::vector<const char *> argv;
+    const char *table;
+    int status;
+};
+
+void PrintTo(const FullDeviceCase &c, std::ostream *os) {
+    *os << c.name;
+}
+
+class FullDeviceTest : public testing::TestWithParam<FullDeviceCase> {};
+
+TEST_P(FullDeviceTest, FailsOnlyWhenSomethingWasLost) {
+    const ProgramRun run = RunProgram(GetParam().argv, GetParam().table, "/dev/full");
+    EXPECT_EQ(run.status, GetParam().status);
+    EXPECT_EQ(run.err,
+              GetParam().status == 0
+                  ? ""
+                  : "primary-mac: cannot write standard output: No space left on device\n");
+}
+
+const FullDeviceCase kFullDevice[] = {
+    {"AnswerLost", {"primary-mac"}, kTwoWired, 1},
+    {"TraceLost", {"primary-mac", "-h"}, "71 1 11-22-33-44-55-66 Wireless\n", 1},
+    {"NoAnswerToLose", {"primary-mac"}, "71 1 11-22-33-44-55-66 Wireless\n", 0},
+    {"FailedQueryTraceless", {"primary-mac", "-h"}, "fail\n", 0},
+};
+INSTANTIATE_TEST_SUITE_P(Program, FullDeviceTest, testing::ValuesIn(kFullDevice),
+                         [](const auto &info) { return info.param.name; });
+
 } // namespace

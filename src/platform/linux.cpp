@@ -9,6 +9,8 @@
 // has dozens of them, and they would crowd out the hardware.
 #include "linux.h"
 
+#include "../bounded_text.h"
+
 #include <errno.h>
 #include <fcntl.h>
 #include <linux/if_arp.h>
@@ -18,14 +20,29 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
 namespace {
 
-// Reads a small file into `text`, terminated; false when it cannot be read.
-bool ReadText(const char *path, char *text, size_t size) {
+// Builds the path of an interface's sysfs entry; false when it does not fit.
+bool EntryPath(char (&path)[512], const char *sysfs_net, const char *name, const char *entry) {
+    return CopyText(path, sizeof path, sysfs_net) && AppendText(path, sizeof path, "/") &&
+           AppendText(path, sizeof path, name) && AppendText(path, sizeof path, "/") &&
+           AppendText(path, sizeof path, entry);
+}
+
+bool HasEntry(const char *sysfs_net, const char *name, const char *entry) {
+    char path[512];
+    return EntryPath(path, sysfs_net, name, entry) && access(path, F_OK) == 0;
+}
+
+// Reads a small sysfs file into `text`, terminated; false when it cannot be
+// read.
+bool ReadEntry(const char *sysfs_net, const char *name, const char *entry, char *text,
+               size_t size) {
+    char path[512];
+    if (!EntryPath(path, sysfs_net, name, entry)) return false;
     const int fd = open(path, O_RDONLY | O_CLOEXEC);
     if (fd < 0) return false;
     ssize_t length;
@@ -46,7 +63,7 @@ void UeventValue(const char *uevent, const char *key, char *value, size_t size) 
         const char *end = strchrnul(line, '\n');
         if (strncmp(line, key, key_length) == 0 && line[key_length] == '=') {
             const char *start = line + key_length + 1;
-            snprintf(value, size, "%.*s", static_cast<int>(end - start), start);
+            CopyText(value, size, start, static_cast<size_t>(end - start));
             return;
         }
         line = *end == '\0' ? end : end + 1;
@@ -54,14 +71,15 @@ void UeventValue(const char *uevent, const char *key, char *value, size_t size) 
     value[0] = '\0';
 }
 
-// Whether the sysfs address file's text is the address the kernel gave us.
+// Whether the sysfs address file's text ("52:54:00:12:34:56") is the address
+// the kernel gave us.
 bool SameAddress(const char *text, const KernelLink &link) {
+    static const char kHexDigits[] = "0123456789abcdef";
     for (size_t i = 0; i < link.address_length; ++i) {
-        char pair[4];
-        snprintf(pair, sizeof pair, i == 0 ? "%02x" : ":%02x", link.address[i]);
-        const size_t pair_length = strlen(pair);
-        if (strncmp(text, pair, pair_length) != 0) return false;
-        text += pair_length;
+        if (i != 0 && *text++ != ':') return false;
+        const uint8_t byte = link.address[i];
+        if (text[0] != kHexDigits[byte >> 4] || text[1] != kHexDigits[byte & 0xF]) return false;
+        text += 2;
     }
     return *text == '\n' || *text == '\0';
 }
@@ -168,40 +186,40 @@ bool DescribeAdapter(const char *sysfs_net, const KernelLink &link, IP_ADAPTER_I
         strcmp(link.name, "..") == 0)
         return false;
 
-    char path[512];
     char uevent[1024];
     char value[128];
-    snprintf(path, sizeof path, "%s/%s/uevent", sysfs_net, link.name);
-    if (!ReadText(path, uevent, sizeof uevent)) return false;
+    if (!ReadEntry(sysfs_net, link.name, "uevent", uevent, sizeof uevent)) return false;
     UeventValue(uevent, "IFINDEX", value, sizeof value);
     if (atoi(value) != link.index) return false;
-    snprintf(path, sizeof path, "%s/%s/address", sysfs_net, link.name);
-    if (!ReadText(path, value, sizeof value) || !SameAddress(value, link)) return false;
+    if (!ReadEntry(sysfs_net, link.name, "address", value, sizeof value) ||
+        !SameAddress(value, link))
+        return false;
+    if (!HasEntry(sysfs_net, link.name, "device")) return false;
 
-    snprintf(path, sizeof path, "%s/%s/device", sysfs_net, link.name);
-    if (access(path, F_OK) != 0) return false;
     char device_uevent[1024];
-    snprintf(path, sizeof path, "%s/%s/device/uevent", sysfs_net, link.name);
-    if (!ReadText(path, device_uevent, sizeof device_uevent)) device_uevent[0] = '\0';
-
+    if (!ReadEntry(sysfs_net, link.name, "device/uevent", device_uevent, sizeof device_uevent))
+        device_uevent[0] = '\0';
     char devtype[64];
     char driver[64];
     UeventValue(uevent, "DEVTYPE", devtype, sizeof devtype);
     UeventValue(device_uevent, "DRIVER", driver, sizeof driver);
-    snprintf(path, sizeof path, "%s/%s/phy80211", sysfs_net, link.name);
-    bool wireless = access(path, F_OK) == 0;
-    snprintf(path, sizeof path, "%s/%s/wireless", sysfs_net, link.name);
-    wireless = wireless || access(path, F_OK) == 0;
+    const bool wireless =
+        HasEntry(sysfs_net, link.name, "phy80211") || HasEntry(sysfs_net, link.name, "wireless");
 
     memset(&record, 0, sizeof record);
     // "eth0 (virtio_net)", "wlp2s0 (wlan, iwlwifi)", "bnep0 (bluetooth)": the
     // device type and driver carry the words that mark an adapter as wireless
     // or Bluetooth.
-    if (devtype[0] == '\0' && driver[0] == '\0')
-        snprintf(record.Description, sizeof record.Description, "%s", link.name);
-    else
-        snprintf(record.Description, sizeof record.Description, "%s (%s%s%s)", link.name, devtype,
-                 devtype[0] != '\0' && driver[0] != '\0' ? ", " : "", driver);
+    char *description = record.Description;
+    const size_t size = sizeof record.Description;
+    CopyText(description, size, link.name);
+    if (devtype[0] != '\0' || driver[0] != '\0') {
+        AppendText(description, size, " (");
+        AppendText(description, size, devtype);
+        if (devtype[0] != '\0' && driver[0] != '\0') AppendText(description, size, ", ");
+        AppendText(description, size, driver);
+        AppendText(description, size, ")");
+    }
     record.AddressLength = static_cast<uint32_t>(
         link.address_length < sizeof record.Address ? link.address_length : sizeof record.Address);
     if (record.AddressLength != 0) memcpy(record.Address, link.address, record.AddressLength);
