@@ -5,7 +5,9 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 packages=(cmake make g++ libgtest-dev iproute2 util-linux file
-    g++-mingw-w64-i686 wine wine32:i386)
+    g++-mingw-w64-i686 wine wine32:i386
+    clang libclang-rt-14-dev clang-format clang-tidy valgrind
+    dpkg groff-base unzip git)
 missing=()
 for package in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'ok installed' ||
@@ -28,3 +30,14 @@ fi
 cmake --preset native -DPRIMARY_MAC_WERROR=ON
 cmake --build --preset native -j "$(nproc)"
 ctest --preset native -j "$(nproc)"
+
+# The unit and fake-list tests again under AddressSanitizer and
+# UndefinedBehaviorSanitizer, and a minute of fuzzing (clang).
+if ! command -v clang++ >/dev/null; then
+    echo "SKIP: the sanitizer and fuzz tests need clang" >&2
+    [ "${CI:-}" != true ] || exit 1
+    exit 0
+fi
+cmake --preset sanitize -DPRIMARY_MAC_WERROR=ON
+cmake --build --preset sanitize -j "$(nproc)"
+ctest --preset sanitize -j "$(nproc)"

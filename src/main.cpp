@@ -12,7 +12,8 @@ int main(int argc, char *argv[]) {
     // Every element counts, the program name too; anything but exactly "-h"
     // is ignored.
     for (int i = 0; i < argc; ++i)
-        if (strcmp(argv[i], "-h") == 0) g_trace = true;
+        if (strcmp(argv[i], "-h") == 0)
+            g_trace = true;
 
     printf("%s", GetPrimaryMac());
 

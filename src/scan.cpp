@@ -22,10 +22,11 @@ void RenderMacText(const IP_ADAPTER_INFO &adapter, char (&mac)[kMacTextSize]) {
     const int32_t length = static_cast<int32_t>(adapter.AddressLength);
     const int32_t capacity = sizeof adapter.Address;
     for (int32_t i = 0; i < length && i < capacity; ++i) {
-        char byte_text[20];
-        snprintf(byte_text, sizeof byte_text, "%02X", static_cast<unsigned>(adapter.Address[i]));
-        if (i != 0) AppendText(mac, sizeof mac, "-");
-        AppendText(mac, sizeof mac, byte_text);
+        char pair[20];
+        snprintf(pair, sizeof pair, "%02X", static_cast<unsigned>(adapter.Address[i]));
+        if (i != 0)
+            AppendText(mac, sizeof mac, "-");
+        AppendText(mac, sizeof mac, pair);
     }
 }
 
@@ -33,7 +34,8 @@ void RenderMacText(const IP_ADAPTER_INFO &adapter, char (&mac)[kMacTextSize]) {
 // any code page among them, stay as they are.
 void UpperCaseAscii(char *text) {
     for (; *text != '\0'; ++text)
-        if (*text >= 'a' && *text <= 'z') *text = static_cast<char>(*text - 0x20);
+        if (*text >= 'a' && *text <= 'z')
+            *text = static_cast<char>(*text - 0x20);
 }
 
 // Whether the adapter is a wired Ethernet adapter that may be the primary
@@ -61,7 +63,8 @@ const char *GetPrimaryMac() {
     bool found = false;
 
     IP_ADAPTER_INFO adapters[kAdapterRecords];
-    if (!QueryAdapters(adapters)) return result;
+    if (!QueryAdapters(adapters))
+        return result;
 
     // A list from the platform never holds more records than the buffer; the
     // count only guards against a malformed chain.

@@ -42,15 +42,18 @@ bool HasEntry(const char *sysfs_net, const char *name, const char *entry) {
 bool ReadEntry(const char *sysfs_net, const char *name, const char *entry, char *text,
                size_t size) {
     char path[512];
-    if (!EntryPath(path, sysfs_net, name, entry)) return false;
+    if (!EntryPath(path, sysfs_net, name, entry))
+        return false;
     const int fd = open(path, O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return false;
+    if (fd < 0)
+        return false;
     ssize_t length;
     do
         length = read(fd, text, size - 1);
     while (length < 0 && errno == EINTR);
     close(fd);
-    if (length < 0) return false;
+    if (length < 0)
+        return false;
     text[length] = '\0';
     return true;
 }
@@ -76,16 +79,19 @@ void UeventValue(const char *uevent, const char *key, char *value, size_t size) 
 bool SameAddress(const char *text, const KernelLink &link) {
     static const char kHexDigits[] = "0123456789abcdef";
     for (size_t i = 0; i < link.address_length; ++i) {
-        if (i != 0 && *text++ != ':') return false;
+        if (i != 0 && *text++ != ':')
+            return false;
         const uint8_t byte = link.address[i];
-        if (text[0] != kHexDigits[byte >> 4] || text[1] != kHexDigits[byte & 0xF]) return false;
+        if (text[0] != kHexDigits[byte >> 4] || text[1] != kHexDigits[byte & 0xF])
+            return false;
         text += 2;
     }
     return *text == '\n' || *text == '\0';
 }
 
 uint32_t AdapterType(unsigned short link_type, const char *devtype, bool wireless) {
-    if (wireless || strcmp(devtype, "wlan") == 0) return IF_TYPE_IEEE80211;
+    if (wireless || strcmp(devtype, "wlan") == 0)
+        return IF_TYPE_IEEE80211;
     if (strcmp(devtype, "wwan") == 0) // mobile broadband: a modem, not wired
         return IF_TYPE_WWANPP;
     switch (link_type) {
@@ -108,7 +114,8 @@ uint32_t AdapterType(unsigned short link_type, const char *devtype, bool wireles
 // order; false when they are full.
 bool InsertByIndex(const IP_ADAPTER_INFO &record, IP_ADAPTER_INFO (&records)[kAdapterRecords],
                    int &count) {
-    if (count == kAdapterRecords) return false;
+    if (count == kAdapterRecords)
+        return false;
     int at = count++;
     for (; at > 0 && records[at - 1].Index > record.Index; --at)
         records[at] = records[at - 1];
@@ -119,7 +126,8 @@ bool InsertByIndex(const IP_ADAPTER_INFO &record, IP_ADAPTER_INFO (&records)[kAd
 // Handles one RTM_NEWLINK message: lists the interface when it is an adapter.
 // False when the adapters no longer fit.
 bool AddLink(const nlmsghdr *message, IP_ADAPTER_INFO (&records)[kAdapterRecords], int &count) {
-    if (message->nlmsg_len < NLMSG_LENGTH(sizeof(ifinfomsg))) return true;
+    if (message->nlmsg_len < NLMSG_LENGTH(sizeof(ifinfomsg)))
+        return true;
     const auto *info = static_cast<const ifinfomsg *>(NLMSG_DATA(message));
     KernelLink link{nullptr, info->ifi_index, info->ifi_type, nullptr, 0};
 
@@ -137,7 +145,8 @@ bool AddLink(const nlmsghdr *message, IP_ADAPTER_INFO (&records)[kAdapterRecords
     }
 
     IP_ADAPTER_INFO record;
-    if (link.name == nullptr || !DescribeAdapter("/sys/class/net", link, record)) return true;
+    if (link.name == nullptr || !DescribeAdapter("/sys/class/net", link, record))
+        return true;
     return InsertByIndex(record, records, count);
 }
 
@@ -164,14 +173,21 @@ bool DumpLinks(int socket_fd, IP_ADAPTER_INFO (&records)[kAdapterRecords], int &
         header.msg_iov = &vector;
         header.msg_iovlen = 1;
         const ssize_t received = recvmsg(socket_fd, &header, 0);
-        if (received < 0 && errno == EINTR) continue;
-        if (received <= 0 || (header.msg_flags & MSG_TRUNC) != 0) return false;
+        if (received < 0 && errno == EINTR)
+            continue;
+        if (received <= 0 || (header.msg_flags & MSG_TRUNC) != 0)
+            return false;
 
-        int length = static_cast<int>(received);
-        for (const auto *message = reinterpret_cast<const nlmsghdr *>(reply);
-             NLMSG_OK(message, length); message = NLMSG_NEXT(message, length)) {
-            if (message->nlmsg_type == NLMSG_DONE) return true;
-            if (message->nlmsg_type == NLMSG_ERROR) return false;
+        const auto length = static_cast<size_t>(received);
+        for (size_t offset = 0; offset + sizeof(nlmsghdr) <= length;) {
+            const auto *message = reinterpret_cast<const nlmsghdr *>(reply + offset);
+            if (message->nlmsg_len < sizeof(nlmsghdr) || message->nlmsg_len > length - offset)
+                return false;
+            offset += NLMSG_ALIGN(message->nlmsg_len);
+            if (message->nlmsg_type == NLMSG_DONE)
+                return true;
+            if (message->nlmsg_type == NLMSG_ERROR)
+                return false;
             if (message->nlmsg_type == RTM_NEWLINK && !AddLink(message, records, count))
                 return false;
         }
@@ -186,15 +202,20 @@ bool DescribeAdapter(const char *sysfs_net, const KernelLink &link, IP_ADAPTER_I
         strcmp(link.name, "..") == 0)
         return false;
 
+    // Cheapest first: most interfaces on a busy host are software ones.
+    if (!HasEntry(sysfs_net, link.name, "device"))
+        return false;
     char uevent[1024];
     char value[128];
-    if (!ReadEntry(sysfs_net, link.name, "uevent", uevent, sizeof uevent)) return false;
+    if (!ReadEntry(sysfs_net, link.name, "uevent", uevent, sizeof uevent))
+        return false;
     UeventValue(uevent, "IFINDEX", value, sizeof value);
-    if (atoi(value) != link.index) return false;
+    char *end = nullptr;
+    if (strtol(value, &end, 10) != link.index || end == value)
+        return false;
     if (!ReadEntry(sysfs_net, link.name, "address", value, sizeof value) ||
         !SameAddress(value, link))
         return false;
-    if (!HasEntry(sysfs_net, link.name, "device")) return false;
 
     char device_uevent[1024];
     if (!ReadEntry(sysfs_net, link.name, "device/uevent", device_uevent, sizeof device_uevent))
@@ -216,13 +237,15 @@ bool DescribeAdapter(const char *sysfs_net, const KernelLink &link, IP_ADAPTER_I
     if (devtype[0] != '\0' || driver[0] != '\0') {
         AppendText(description, size, " (");
         AppendText(description, size, devtype);
-        if (devtype[0] != '\0' && driver[0] != '\0') AppendText(description, size, ", ");
+        if (devtype[0] != '\0' && driver[0] != '\0')
+            AppendText(description, size, ", ");
         AppendText(description, size, driver);
         AppendText(description, size, ")");
     }
     record.AddressLength = static_cast<uint32_t>(
         link.address_length < sizeof record.Address ? link.address_length : sizeof record.Address);
-    if (record.AddressLength != 0) memcpy(record.Address, link.address, record.AddressLength);
+    if (record.AddressLength != 0)
+        memcpy(record.Address, link.address, record.AddressLength);
     record.Index = static_cast<uint32_t>(link.index);
     record.Type = AdapterType(link.type, devtype, wireless);
     return true;
@@ -230,11 +253,13 @@ bool DescribeAdapter(const char *sysfs_net, const KernelLink &link, IP_ADAPTER_I
 
 bool QueryAdapters(IP_ADAPTER_INFO (&records)[kAdapterRecords]) {
     const int socket_fd = socket(AF_NETLINK, SOCK_RAW | SOCK_CLOEXEC, NETLINK_ROUTE);
-    if (socket_fd < 0) return false;
+    if (socket_fd < 0)
+        return false;
     int count = 0;
     const bool complete = DumpLinks(socket_fd, records, count);
     close(socket_fd);
-    if (!complete || count == 0) return false;
+    if (!complete || count == 0)
+        return false;
 
     for (int i = 0; i < count; ++i)
         records[i].Next = i + 1 < count ? &records[i + 1] : nullptr;

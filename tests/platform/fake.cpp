@@ -20,7 +20,8 @@ IP_ADAPTER_INFO ParseAdapter(const char *line) {
     } else {
         while (record.AddressLength < sizeof record.Address && isxdigit(*rest)) {
             record.Address[record.AddressLength++] = static_cast<uint8_t>(strtoul(rest, &rest, 16));
-            if (*rest == '-') ++rest;
+            if (*rest == '-')
+                ++rest;
         }
     }
     rest += strspn(rest, " ");
@@ -43,7 +44,8 @@ FakeAdapterList Parse(const char *table) {
 FakeAdapterList LoadFromEnvironment() {
     const char *path = getenv("PRIMARY_MAC_FAKE_LIST");
     FILE *file = path != nullptr ? fopen(path, "rb") : nullptr;
-    if (file == nullptr) return {};
+    if (file == nullptr)
+        return {};
     std::string table;
     char chunk[4096];
     for (size_t n; (n = fread(chunk, 1, sizeof chunk, file)) > 0;)
@@ -77,7 +79,8 @@ bool QueryAdapters(IP_ADAPTER_INFO (&records)[kAdapterRecords]) {
     memset(records[0].Address, 0xEE, 6);
 
     const size_t count = list.records.size();
-    if (list.fails || count == 0 || count > kAdapterRecords) return false;
+    if (list.fails || count == 0 || count > kAdapterRecords)
+        return false;
     for (size_t i = 0; i < count; ++i) {
         records[i] = list.records[i];
         records[i].Next = i + 1 < count ? &records[i + 1] : nullptr;

@@ -42,7 +42,8 @@ TEST_P(DescribeAdapterTest, Classifies) {
     memset(&record, 0x5A, sizeof record);
 
     ASSERT_EQ(DescribeAdapter(SYSFS_FIXTURE, link, record), c.listed);
-    if (!c.listed) return;
+    if (!c.listed)
+        return;
     EXPECT_STREQ(record.Description, c.description);
     EXPECT_EQ(record.Type, c.type);
     EXPECT_EQ(record.Index, static_cast<uint32_t>(c.index));
