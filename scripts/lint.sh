@@ -3,14 +3,9 @@
 # Takes the build directory holding compile_commands.json.
 set -u
 cd "$(dirname "$0")/.."
+source tests/testlib.sh
 build=${1:-build/native}
-for tool in clang-format clang-tidy; do
-    if ! command -v $tool >/dev/null; then
-        [ "${CI:-}" = true ] && { echo "FAIL: $tool is missing"; exit 1; }
-        echo "SKIP: $tool is missing"
-        exit 77
-    fi
-done
+require clang-format clang-tidy git
 
 status=0
 git ls-files '*.cpp' '*.h' | xargs clang-format --dry-run --Werror || status=1

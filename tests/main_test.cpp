@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "table_case.h"
+
 namespace {
 
 struct ProgramRun {
@@ -121,8 +123,7 @@ const ProgramCase kPrograms[] = {
      kTwoWired,
      "00-1A-2B-3C-4D-5E"},
 };
-INSTANTIATE_TEST_SUITE_P(Program, ProgramTest, testing::ValuesIn(kPrograms),
-                         [](const auto &info) { return info.param.name; });
+INSTANTIATE_TEST_SUITE_P(Program, ProgramTest, testing::ValuesIn(kPrograms), CaseName<ProgramCase>);
 
 // A write that fails is reported; writing nothing cannot fail.
 struct FullDeviceCase {
@@ -154,6 +155,6 @@ const FullDeviceCase kFullDevice[] = {
     {"FailedQueryTraceless", {"primary-mac", "-h"}, "fail\n", 0},
 };
 INSTANTIATE_TEST_SUITE_P(Program, FullDeviceTest, testing::ValuesIn(kFullDevice),
-                         [](const auto &info) { return info.param.name; });
+                         CaseName<FullDeviceCase>);
 
 } // namespace

@@ -6,20 +6,11 @@
 #include <string>
 
 #include "platform/fake.h"
+#include "table_case.h"
 
 namespace {
 
-struct ScanCase {
-    const char *name;
-    const char *table; // see platform/fake.h
-    const char *expected;
-};
-
-void PrintTo(const ScanCase &c, std::ostream *os) {
-    *os << c.name;
-}
-
-class ScanTest : public testing::TestWithParam<ScanCase> {};
+class ScanTest : public testing::TestWithParam<FakeListCase> {};
 
 TEST_P(ScanTest, ChoosesPrimaryAdapter) {
     SetFakeAdapters(GetParam().table);
@@ -27,7 +18,7 @@ TEST_P(ScanTest, ChoosesPrimaryAdapter) {
     EXPECT_EQ(FakeAdapters().queries, 1);
 }
 
-const ScanCase kEligibility[] = {
+const FakeListCase kEligibility[] = {
     {"WiredAdapter", "6 4 00-1A-2B-3C-4D-5E Intel(R) Ethernet Connection", "00-1A-2B-3C-4D-5E"},
     {"OnlyEthernetTypeCounts",
      "71 1 00-00-00-00-00-01 Ethernet\n23 2 00-00-00-00-00-02 Ethernet\n"
@@ -84,9 +75,9 @@ const ScanCase kEligibility[] = {
      "00-00-00-00-00-01"},
 };
 INSTANTIATE_TEST_SUITE_P(Eligibility, ScanTest, testing::ValuesIn(kEligibility),
-                         [](const auto &info) { return info.param.name; });
+                         CaseName<FakeListCase>);
 
-const ScanCase kOrdering[] = {
+const FakeListCase kOrdering[] = {
     {"LowerIndexListedLater", "6 12 00-00-00-00-00-0C\n6 7 00-00-00-00-00-07", "00-00-00-00-00-07"},
     {"LowerIndexListedFirst", "6 7 00-00-00-00-00-07\n6 12 00-00-00-00-00-0C", "00-00-00-00-00-07"},
     {"TieKeepsFirstListed", "6 7 00-00-00-00-00-01\n6 7 00-00-00-00-00-02", "00-00-00-00-00-01"},
@@ -100,17 +91,16 @@ const ScanCase kOrdering[] = {
     {"IneligibleLowerIndexIgnored", "6 5 00-00-00-00-00-05\n71 1 00-00-00-00-00-01 Wireless",
      "00-00-00-00-00-05"},
 };
-INSTANTIATE_TEST_SUITE_P(Ordering, ScanTest, testing::ValuesIn(kOrdering),
-                         [](const auto &info) { return info.param.name; });
+INSTANTIATE_TEST_SUITE_P(Ordering, ScanTest, testing::ValuesIn(kOrdering), CaseName<FakeListCase>);
 
-const ScanCase kRendering[] = {
+const FakeListCase kRendering[] = {
     {"LeadingZerosUpperCase", "6 1 0a-0b-0c", "0A-0B-0C"},
     {"SingleByte", "6 1 0f", "0F"},
     {"EightBytes", "6 1 01-23-45-67-89-ab-cd-ef", "01-23-45-67-89-AB-CD-EF"},
     {"AllOnesAndZeros", "6 1 ff-00-ff-00-ff-00", "FF-00-FF-00-FF-00"},
 };
 INSTANTIATE_TEST_SUITE_P(Rendering, ScanTest, testing::ValuesIn(kRendering),
-                         [](const auto &info) { return info.param.name; });
+                         CaseName<FakeListCase>);
 
 // Records no text table can describe: the fields filled as no platform fills
 // them. The scan must stay inside each record.

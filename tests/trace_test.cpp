@@ -7,20 +7,11 @@
 
 #include "platform/fake.h"
 #include "scan.h"
+#include "table_case.h"
 
 namespace {
 
-struct TraceCase {
-    const char *name;
-    const char *table; // see platform/fake.h
-    const char *expected_lines;
-};
-
-void PrintTo(const TraceCase &c, std::ostream *os) {
-    *os << c.name;
-}
-
-class TraceTest : public testing::TestWithParam<TraceCase> {
+class TraceTest : public testing::TestWithParam<FakeListCase> {
   protected:
     void TearDown() override { g_trace = false; }
 };
@@ -30,10 +21,10 @@ TEST_P(TraceTest, WritesOneLinePerAdapterBeforeJudgingIt) {
     g_trace = true;
     testing::internal::CaptureStdout();
     GetPrimaryMac();
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), GetParam().expected_lines);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), GetParam().expected);
 }
 
-const TraceCase kTraces[] = {
+const FakeListCase kTraces[] = {
     {"ChoiceShowsOnTheNextLine",
      "71 12 11-22-33-44-55-66 Wireless Network Adapter\n"
      "6 7 00-1A-2B-3C-4D-5E Gigabit Ethernet Controller\n"
@@ -51,8 +42,7 @@ const TraceCase kTraces[] = {
      "mac:00-00-00-00-00-80 MAC:00-00-00-00-00-FF index:-1 IndMac:-2147483648 eth:y isEth:y\n"},
     {"FailedQueryWritesNothing", "fail\n6 1 00-00-00-00-00-01", ""},
 };
-INSTANTIATE_TEST_SUITE_P(Trace, TraceTest, testing::ValuesIn(kTraces),
-                         [](const auto &info) { return info.param.name; });
+INSTANTIATE_TEST_SUITE_P(Trace, TraceTest, testing::ValuesIn(kTraces), CaseName<FakeListCase>);
 
 TEST(TraceOffTest, WritesNothing) {
     SetFakeAdapters("6 1 00-00-00-00-00-01\n71 2 00-00-00-00-00-02");

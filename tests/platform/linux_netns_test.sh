@@ -6,20 +6,8 @@
 # ip) holding only software interfaces it must print nothing. Without root
 # those cases skip, except under CI, where a missing prerequisite fails.
 set -u
+source "$(dirname "$0")/../testlib.sh"
 bin=$1
-failed=0
-
-# Runs a command and shows its whole output, then "|" and its exit status.
-outcome() { "$@"; printf '|%d' $?; }
-
-expect() { # name expected actual
-    if [ "$2" == "$3" ]; then
-        echo "ok: $1"
-    else
-        printf 'FAIL: %s\n  expected: %q\n  actual:   %q\n' "$1" "$2" "$3"
-        failed=1
-    fi
-}
 
 # This namespace's device-backed interfaces as "index name description mac",
 # in index order, worked out from the tools a person would use by hand.
@@ -64,14 +52,8 @@ expect "own namespace, trace: the indices of the device-backed interfaces" \
         <<<"$trace" | sed 's/.* index:\([0-9]*\) .*/\1/' | xargs)"
 expect "own namespace, trace: then the answer" "$answer|0" "$(tail -n 1 <<<"$trace")"
 
-if [ "$(id -u)" != 0 ] || ! command -v unshare >/dev/null || ! command -v ip >/dev/null; then
-    if [ "${CI:-}" = true ]; then
-        echo "FAIL: private namespace cases need root, unshare and ip"
-        exit 1
-    fi
-    echo "SKIP: private namespace cases need root, unshare and ip"
-    exit 77
-fi
+[ "$(id -u)" = 0 ] || missing "the private namespace cases need root"
+require unshare ip
 
 # The software interfaces a container host is full of.
 software='ip link set lo up

@@ -21,15 +21,15 @@ struct LinkCase {
     const char *description;
 };
 
-void PrintTo(const LinkCase &c, std::ostream *os) {
-    *os << c.name << "@" << c.index;
-}
-
 std::vector<uint8_t> AddressBytes(const char *text) {
     std::vector<uint8_t> bytes;
     for (char *end; *text != '\0'; text = *end == ':' ? end + 1 : end)
         bytes.push_back(static_cast<uint8_t>(strtoul(text, &end, 16)));
     return bytes;
+}
+
+void PrintTo(const LinkCase &c, std::ostream *os) {
+    *os << c.name << "@" << c.index;
 }
 
 class DescribeAdapterTest : public testing::TestWithParam<LinkCase> {};

@@ -9,30 +9,12 @@
 # Without root, Wine or the executable the cases skip, except under CI, where
 # a missing prerequisite fails.
 set -u
+source "$(dirname "$0")/../testlib.sh"
 exe=$1
-failed=0
 
-missing() {
-    if [ "${CI:-}" = true ]; then
-        echo "FAIL: $*"
-        exit 1
-    fi
-    echo "SKIP: $*"
-    exit 77
-}
 [ -f "$exe" ] || missing "no $exe (cmake --preset win32 && cmake --build --preset win32)"
-[ "$(id -u)" = 0 ] && command -v unshare >/dev/null && command -v ip >/dev/null ||
-    missing "the Wine cases need root, unshare and ip"
-command -v wine >/dev/null || missing "the Wine cases need wine and wine32:i386"
-
-expect() { # name expected actual
-    if [ "$2" == "$3" ]; then
-        echo "ok: $1"
-    else
-        printf 'FAIL: %s\n  expected: %q\n  actual:   %q\n' "$1" "$2" "$3"
-        failed=1
-    fi
-}
+[ "$(id -u)" = 0 ] || missing "the Wine cases need root"
+require unshare ip wine i686-w64-mingw32-objdump file
 
 # The build itself: a PE32 console program for i386 that needs nothing but
 # the operating system's own DLLs, and stays small.

@@ -1,0 +1,39 @@
+# Shared by the shell tests; source it. A test that lacks a prerequisite
+# skips (exit 77) on a person's machine, but fails under CI (CI=true).
+
+failed=0
+
+# Skips, or fails under CI, with the reason.
+missing() {
+    if [ "${CI:-}" = true ]; then
+        echo "FAIL: $*"
+        exit 1
+    fi
+    echo "SKIP: $*"
+    exit 77
+}
+
+# Requires each named command.
+require() {
+    local tool
+    for tool in "$@"; do
+        command -v "$tool" >/dev/null || missing "$tool is missing"
+    done
+}
+
+# Records a check: name, expected, actual.
+expect() {
+    if [ "$2" == "$3" ]; then
+        echo "ok: $1"
+    else
+        printf 'FAIL: %s\n  expected: %q\n  actual:   %q\n' "$1" "$2" "$3"
+        failed=1
+    fi
+}
+
+# Runs a command and shows its whole output, then "|" and its exit status, so
+# that a trailing line end stays visible.
+outcome() {
+    "$@"
+    printf '|%d' $?
+}
