@@ -14,7 +14,7 @@ exe=$1
 
 [ -f "$exe" ] || missing "no $exe (cmake --preset win32 && cmake --build --preset win32)"
 [ "$(id -u)" = 0 ] || missing "the Wine cases need root"
-require unshare ip wine i686-w64-mingw32-objdump file
+require unshare ip wine i686-w64-mingw32-objdump file strings
 
 # The build itself: a PE32 console program for i386 that needs nothing but
 # the operating system's own DLLs, and stays small.
@@ -22,6 +22,8 @@ expect "PE32 console i386" "PE32 executable (console) Intel 80386" \
     "$(file -b "$exe" | grep -o 'PE32 executable (console) Intel 80386')"
 expect "imports only system DLLs" "IPHLPAPI.DLL KERNEL32.dll msvcrt.dll" \
     "$(i686-w64-mingw32-objdump -p "$exe" | sed -n 's/^\s*DLL Name: //p' | sort | xargs)"
+expect "version resource names the product" "ProductName primary-mac" \
+    "$(strings -el "$exe" | grep -A1 -x ProductName | xargs)"
 size=$(stat -c %s "$exe")
 expect "under 64 KiB ($size bytes)" yes "$([ "$size" -lt 65536 ] && echo yes)"
 
