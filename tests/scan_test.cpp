@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstring>
 #include <string>
 
@@ -57,22 +58,6 @@ const FakeListCase kEligibility[] = {
      ""},
     {"FailedQuery", "fail\n6 1 00-00-00-00-00-01 Ethernet", ""},
     {"NoAdapters", "", ""},
-    {"SeventeenOverflow",
-     "6 16 00-00-00-00-00-10\n6 15 00-00-00-00-00-0F\n6 14 00-00-00-00-00-0E\n"
-     "6 13 00-00-00-00-00-0D\n6 12 00-00-00-00-00-0C\n6 11 00-00-00-00-00-0B\n"
-     "6 10 00-00-00-00-00-0A\n6 9 00-00-00-00-00-09\n6 8 00-00-00-00-00-08\n"
-     "6 7 00-00-00-00-00-07\n6 6 00-00-00-00-00-06\n6 5 00-00-00-00-00-05\n"
-     "6 4 00-00-00-00-00-04\n6 3 00-00-00-00-00-03\n6 2 00-00-00-00-00-02\n"
-     "6 1 00-00-00-00-00-01\n6 0 00-00-00-00-00-00",
-     ""},
-    {"SixteenLowestLast",
-     "6 16 00-00-00-00-00-10\n6 15 00-00-00-00-00-0F\n6 14 00-00-00-00-00-0E\n"
-     "6 13 00-00-00-00-00-0D\n6 12 00-00-00-00-00-0C\n6 11 00-00-00-00-00-0B\n"
-     "6 10 00-00-00-00-00-0A\n6 9 00-00-00-00-00-09\n6 8 00-00-00-00-00-08\n"
-     "6 7 00-00-00-00-00-07\n6 6 00-00-00-00-00-06\n6 5 00-00-00-00-00-05\n"
-     "6 4 00-00-00-00-00-04\n6 3 00-00-00-00-00-03\n6 2 00-00-00-00-00-02\n"
-     "6 1 00-00-00-00-00-01",
-     "00-00-00-00-00-01"},
 };
 INSTANTIATE_TEST_SUITE_P(Eligibility, ScanTest, testing::ValuesIn(kEligibility),
                          CaseName<FakeListCase>);
@@ -101,6 +86,28 @@ const FakeListCase kRendering[] = {
 };
 INSTANTIATE_TEST_SUITE_P(Rendering, ScanTest, testing::ValuesIn(kRendering),
                          CaseName<FakeListCase>);
+
+// Ethernet adapters listed with indices `from` down to `to`, each with its
+// index as the last address byte.
+std::string Descending(int from, int to) {
+    std::string table;
+    for (int index = from; index >= to; --index) {
+        char line[64];
+        snprintf(line, sizeof line, "6 %d 00-00-00-00-00-%02X\n", index, index);
+        table += line;
+    }
+    return table;
+}
+
+TEST(ScanListTest, SixteenAdaptersAreAllWalked) {
+    SetFakeAdapters(Descending(16, 1).c_str());
+    EXPECT_STREQ(GetPrimaryMac(), "00-00-00-00-00-01");
+}
+
+TEST(ScanListTest, SeventeenOverflowTheBuffer) {
+    SetFakeAdapters(Descending(16, 0).c_str());
+    EXPECT_STREQ(GetPrimaryMac(), "");
+}
 
 // Records no text table can describe: the fields filled as no platform fills
 // them. The scan must stay inside each record.

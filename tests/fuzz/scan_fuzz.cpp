@@ -14,17 +14,11 @@
 #include <string>
 #include <vector>
 
-#include "platform/adapters.h"
+#include "platform/fake.h"
 #include "scan.h"
 #include "trace.h"
 
 namespace {
-
-struct FuzzList {
-    bool fails = false;
-    std::vector<IP_ADAPTER_INFO> records;
-};
-FuzzList g_list;
 
 class Reader {
   public:
@@ -47,11 +41,11 @@ class Reader {
     size_t size_;
 };
 
-FuzzList Decode(const uint8_t *data, size_t size) {
+FakeAdapterList Decode(const uint8_t *data, size_t size) {
     Reader input(data, size);
     uint8_t choice = 0;
     input.Take(&choice, 1);
-    FuzzList list;
+    FakeAdapterList list;
     list.fails = choice % 18 == 17;
     for (int i = 0; i < choice % 18 && !list.fails; ++i) {
         IP_ADAPTER_INFO record;
@@ -93,7 +87,7 @@ bool OracleEligible(const IP_ADAPTER_INFO &record) {
            !has("WIRELESS") && !has("WI-FI") && !has("WIFI") && !OracleMac(record).empty();
 }
 
-std::string OracleAnswer(const FuzzList &list) {
+std::string OracleAnswer(const FakeAdapterList &list) {
     if (list.fails)
         return "";
     std::vector<IP_ADAPTER_INFO> eligible;
@@ -108,20 +102,6 @@ std::string OracleAnswer(const FuzzList &list) {
 
 } // namespace
 
-bool QueryAdapters(IP_ADAPTER_INFO (&records)[kAdapterRecords]) {
-    // What the buffer held before: a scan that walks it after a failure
-    // follows a wild Next and the sanitizers stop it.
-    memset(records, 0xA5, sizeof records);
-    const size_t count = g_list.records.size();
-    if (g_list.fails || count == 0)
-        return false;
-    for (size_t i = 0; i < count; ++i) {
-        records[i] = g_list.records[i];
-        records[i].Next = i + 1 < count ? &records[i + 1] : nullptr;
-    }
-    return true;
-}
-
 extern "C" int LLVMFuzzerInitialize(int *, char ***) {
     // The trace lines are exercised, not read.
     if (freopen("/dev/null", "w", stdout) == nullptr)
@@ -130,8 +110,10 @@ extern "C" int LLVMFuzzerInitialize(int *, char ***) {
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
-    g_list = Decode(data, size);
-    const std::string expected = OracleAnswer(g_list);
+    // The fake query hands the list over as the platform would; after a
+    // failure it leaves a plausible list behind, which a scan must not walk.
+    FakeAdapters() = Decode(data, size);
+    const std::string expected = OracleAnswer(FakeAdapters());
     for (const bool trace : {false, true}) {
         g_trace = trace;
         const std::string answer = GetPrimaryMac();
