@@ -2,9 +2,9 @@
 // given the destination's capacity, so nothing is ever written past it.
 #pragma once
 
-#include <cstddef>
-#include <cstdint>
-#include <cstring>
+#include <stddef.h>
+#include <stdint.h>
+#include <string.h>
 
 // Appends `tail` to the NUL-terminated text in `text` (capacity `size`),
 // reading no more than `limit` bytes of `tail` even when they hold no NUL.

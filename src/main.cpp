@@ -1,10 +1,11 @@
 // primary-mac: prints the hardware address of the machine's primary wired
 // Ethernet adapter, as 00-1A-2B-3C-4D-5E with no line end, or nothing when
 // there is none. "-h" adds a trace line per adapter ahead of the answer.
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
+#include <errno.h>
+#include <stdio.h>
+#include <string.h>
 
+#include "platform/adapters.h"
 #include "scan.h"
 #include "trace.h"
 
@@ -15,13 +16,20 @@ int main(int argc, char *argv[]) {
         if (strcmp(argv[i], "-h") == 0)
             g_trace = true;
 
+    PrepareStandardOutput();
     printf("%s", GetPrimaryMac());
 
-    // Whether or not an address was found, the status is 0. A write that
-    // failed (a full disk, a closed pipe) is the one failure reported: the
-    // caller would otherwise take a lost answer for "no adapter".
+    // Whether or not an address was found, the status is 0. Two failures are
+    // reported, since the caller would otherwise take them for "no adapter": a
+    // write that failed (a full disk, a closed pipe), and an adapter query
+    // that failed (and so printed nothing).
     if (fflush(stdout) != 0 || ferror(stdout)) {
-        fprintf(stderr, "primary-mac: cannot write standard output: %s\n", strerror(errno));
+        fprintf(stderr, "primary-mac: cannot write standard output: %s\n",
+                WriteFailureText(errno));
+        return 1;
+    }
+    if (const char *failure = GetQueryFailure()) {
+        fprintf(stderr, "primary-mac: cannot list network adapters: %s\n", failure);
         return 1;
     }
     return 0;

@@ -1,8 +1,8 @@
 #include "scan.h"
 
-#include <cstdint>
-#include <cstdio>
-#include <cstring>
+#include <stdint.h>
+#include <stdio.h>
+#include <string.h>
 
 #include "bounded_text.h"
 #include "platform/adapters.h"
@@ -54,7 +54,15 @@ bool IsEligible(const IP_ADAPTER_INFO &adapter, const char *mac) {
            strstr(description, "WIFI") == nullptr && mac[0] != '\0';
 }
 
+// How the last scan's query went, and the cause when it failed.
+AdapterQuery g_query_outcome = AdapterQuery::kListed;
+char g_query_failure[kQueryFailureSize];
+
 } // namespace
+
+const char *GetQueryFailure() {
+    return g_query_outcome == AdapterQuery::kFailed ? g_query_failure : nullptr;
+}
 
 const char *GetPrimaryMac() {
     static char result[kMacTextSize];
@@ -62,8 +70,11 @@ const char *GetPrimaryMac() {
     int32_t best_index = -1;
     bool found = false;
 
+    // A list the platform did not fill is never walked.
     IP_ADAPTER_INFO adapters[kAdapterRecords];
-    if (!QueryAdapters(adapters))
+    g_query_failure[0] = '\0';
+    g_query_outcome = QueryAdapters(adapters, g_query_failure);
+    if (g_query_outcome != AdapterQuery::kListed)
         return result;
 
     // A list from the platform never holds more records than the buffer; the

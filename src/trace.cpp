@@ -1,6 +1,6 @@
 #include "trace.h"
 
-#include <cstdio>
+#include <stdio.h>
 
 bool g_trace = false;
 

@@ -1,7 +1,7 @@
 // The scan trace: an opt-in diagnostic line per adapter, on standard output.
 #pragma once
 
-#include <cstdint>
+#include <stdint.h>
 
 // Set by main before the scan when "-h" is on the command line; never
 // cleared. The scan writes a trace line per adapter while it is set.

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -30,24 +31,33 @@ std::string ReadAll(int fd) {
     return text;
 }
 
+// Where the program's standard output goes: a pipe we read, a full device,
+// or a pipe whose reader has gone before the program writes.
+enum class Sink { kCapture, kFullDevice, kClosedPipe };
+
 // Runs the fake-list build with `argv` (argv[0] included) on the adapter
-// table `table`, its standard output sent to `stdout_path` when given.
+// table `table`, its standard output sent to `sink`.
 ProgramRun RunProgram(std::vector<const char *> argv, const char *table,
-                      const char *stdout_path = nullptr) {
+                      Sink sink = Sink::kCapture) {
     char list_path[] = "/tmp/primary-mac-list-XXXXXX";
     const int list_fd = mkstemp(list_path);
     EXPECT_GE(list_fd, 0);
     EXPECT_EQ(write(list_fd, table, strlen(table)), static_cast<ssize_t>(strlen(table)));
     close(list_fd);
 
-    int out_pipe[2], err_pipe[2];
+    int out_pipe[2], err_pipe[2], closed_pipe[2];
     EXPECT_EQ(pipe(out_pipe), 0);
     EXPECT_EQ(pipe(err_pipe), 0);
+    EXPECT_EQ(pipe(closed_pipe), 0);
+    close(closed_pipe[0]);
     argv.push_back(nullptr);
     const pid_t child = fork();
     if (child == 0) {
-        const int out_fd = stdout_path ? open(stdout_path, O_WRONLY) : out_pipe[1];
+        const int out_fd = sink == Sink::kFullDevice   ? open("/dev/full", O_WRONLY)
+                           : sink == Sink::kClosedPipe ? closed_pipe[1]
+                                                       : out_pipe[1];
         dup2(out_fd, 1);
+        signal(SIGPIPE, SIG_DFL); // as a shell starts it
         dup2(err_pipe[1], 2);
         setenv("PRIMARY_MAC_FAKE_LIST", list_path, 1);
         execv(PRIMARY_MAC_FAKE, const_cast<char **>(argv.data()));
@@ -55,6 +65,7 @@ ProgramRun RunProgram(std::vector<const char *> argv, const char *table,
     }
     close(out_pipe[1]);
     close(err_pipe[1]);
+    close(closed_pipe[1]);
     ProgramRun run;
     run.out = ReadAll(out_pipe[0]);
     run.err = ReadAll(err_pipe[0]);
@@ -79,6 +90,7 @@ struct ProgramCase {
     std::vector<const char *> argv;
     const char *table;
     const char *expected_out;
+    const char *expected_err = ""; // and exit 1 when there is one
 };
 
 void PrintTo(const ProgramCase &c, std::ostream *os) {
@@ -87,17 +99,19 @@ void PrintTo(const ProgramCase &c, std::ostream *os) {
 
 class ProgramTest : public testing::TestWithParam<ProgramCase> {};
 
-TEST_P(ProgramTest, WritesTheAnswerAloneAndExitsZero) {
+TEST_P(ProgramTest, WritesTheAnswerAlone) {
     const ProgramRun run = RunProgram(GetParam().argv, GetParam().table);
     EXPECT_EQ(run.out, GetParam().expected_out);
-    EXPECT_EQ(run.err, "");
-    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.err, GetParam().expected_err);
+    EXPECT_EQ(run.status, GetParam().expected_err[0] == '\0' ? 0 : 1);
 }
+
+constexpr char kQueryFailed[] = "primary-mac: cannot list network adapters: access denied\n";
 
 const ProgramCase kPrograms[] = {
     {"NoArguments", {"primary-mac"}, kTwoWired, "00-1A-2B-3C-4D-5E"},
     {"NothingQualifies", {"primary-mac"}, "71 1 11-22-33-44-55-66 Wireless\n", ""},
-    {"FailedQuery", {"primary-mac"}, "fail\n", ""},
+    {"FailedQuery", {"primary-mac"}, "fail access denied\n", "", kQueryFailed},
     {"NoAdapters", {"primary-mac"}, "", ""},
     {"TraceThenAnswer", {"primary-mac", "-h"}, kTwoWired, TWO_WIRED_TRACE "00-1A-2B-3C-4D-5E"},
     {"TraceSwitchLast",
@@ -117,7 +131,7 @@ const ProgramCase kPrograms[] = {
      {"primary-mac", "-h"},
      "71 1 11-22-33-44-55-66 Wireless\n",
      "mac: MAC:11-22-33-44-55-66 index:1 IndMac:-1 eth:n isEth:n\n"},
-    {"TraceOfFailedQuery", {"primary-mac", "-h"}, "fail\n", ""},
+    {"TraceOfFailedQuery", {"primary-mac", "-h"}, "fail access denied\n", "", kQueryFailed},
     {"LookalikeSwitchesIgnored",
      {"primary-mac", "x", "-H", "--h", "/h", "-help", "-hx", "-h ", ""},
      kTwoWired,
@@ -126,35 +140,39 @@ const ProgramCase kPrograms[] = {
 INSTANTIATE_TEST_SUITE_P(Program, ProgramTest, testing::ValuesIn(kPrograms), CaseName<ProgramCase>);
 
 // A write that fails is reported; writing nothing cannot fail.
-struct FullDeviceCase {
+struct LostOutputCase {
     const char *name;
     std::vector<const char *> argv;
     const char *table;
-    int status;
+    Sink sink;
+    const char *expected_err; // and exit 1 when there is one
 };
 
-void PrintTo(const FullDeviceCase &c, std::ostream *os) {
+void PrintTo(const LostOutputCase &c, std::ostream *os) {
     *os << c.name;
 }
 
-class FullDeviceTest : public testing::TestWithParam<FullDeviceCase> {};
+class LostOutputTest : public testing::TestWithParam<LostOutputCase> {};
 
-TEST_P(FullDeviceTest, FailsOnlyWhenSomethingWasLost) {
-    const ProgramRun run = RunProgram(GetParam().argv, GetParam().table, "/dev/full");
-    EXPECT_EQ(run.status, GetParam().status);
-    EXPECT_EQ(run.err,
-              GetParam().status == 0
-                  ? ""
-                  : "primary-mac: cannot write standard output: No space left on device\n");
+TEST_P(LostOutputTest, FailsOnlyWhenSomethingWasLost) {
+    const ProgramRun run = RunProgram(GetParam().argv, GetParam().table, GetParam().sink);
+    EXPECT_EQ(run.err, GetParam().expected_err);
+    EXPECT_EQ(run.status, GetParam().expected_err[0] == '\0' ? 0 : 1);
 }
 
-const FullDeviceCase kFullDevice[] = {
-    {"AnswerLost", {"primary-mac"}, kTwoWired, 1},
-    {"TraceLost", {"primary-mac", "-h"}, "71 1 11-22-33-44-55-66 Wireless\n", 1},
-    {"NoAnswerToLose", {"primary-mac"}, "71 1 11-22-33-44-55-66 Wireless\n", 0},
-    {"FailedQueryTraceless", {"primary-mac", "-h"}, "fail\n", 0},
+constexpr char kDeviceFull[] = "primary-mac: cannot write standard output: No space left on device\n";
+constexpr char kWireless[] = "71 1 11-22-33-44-55-66 Wireless\n";
+
+const LostOutputCase kLostOutput[] = {
+    {"AnswerLost", {"primary-mac"}, kTwoWired, Sink::kFullDevice, kDeviceFull},
+    {"TraceLost", {"primary-mac", "-h"}, kWireless, Sink::kFullDevice, kDeviceFull},
+    {"NoAnswerToLose", {"primary-mac"}, kWireless, Sink::kFullDevice, ""},
+    {"FailedQueryTraceless", {"primary-mac", "-h"}, "fail access denied\n", Sink::kFullDevice,
+     kQueryFailed},
+    {"ReaderGone", {"primary-mac"}, kTwoWired, Sink::kClosedPipe,
+     "primary-mac: cannot write standard output: Broken pipe\n"},
 };
-INSTANTIATE_TEST_SUITE_P(Program, FullDeviceTest, testing::ValuesIn(kFullDevice),
-                         CaseName<FullDeviceCase>);
+INSTANTIATE_TEST_SUITE_P(Program, LostOutputTest, testing::ValuesIn(kLostOutput),
+                         CaseName<LostOutputCase>);
 
 } // namespace

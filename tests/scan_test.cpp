@@ -56,7 +56,7 @@ const FakeListCase kEligibility[] = {
      "71 1 00-00-00-00-00-01 Wireless\n6 2 00-00-00-00-00-02 VirtualBox Host-Only\n"
      "6 3 00-00-00-00-00-03 Bluetooth PAN",
      ""},
-    {"FailedQuery", "fail\n6 1 00-00-00-00-00-01 Ethernet", ""},
+    {"FailedQuery", "fail access denied\n6 1 00-00-00-00-00-01 Ethernet", ""},
     {"NoAdapters", "", ""},
 };
 INSTANTIATE_TEST_SUITE_P(Eligibility, ScanTest, testing::ValuesIn(kEligibility),
@@ -107,6 +107,7 @@ TEST(ScanListTest, SixteenAdaptersAreAllWalked) {
 TEST(ScanListTest, SeventeenOverflowTheBuffer) {
     SetFakeAdapters(Descending(16, 0).c_str());
     EXPECT_STREQ(GetPrimaryMac(), "");
+    EXPECT_STREQ(GetQueryFailure(), "the list does not fit in 16 adapter records");
 }
 
 // Records no text table can describe: the fields filled as no platform fills
@@ -139,11 +140,17 @@ TEST(ScanRecordTest, UnterminatedDescriptionReadWithinTheField) {
     EXPECT_STREQ(GetPrimaryMac(), "00-00-00-00-00-02");
 }
 
-TEST(ScanRecordTest, EachScanStartsAfresh) {
+// Of the query's three outcomes only a failure is one; each scan starts afresh.
+TEST(ScanQueryTest, OnlyAFailedQueryIsAFailure) {
     SetFakeAdapters("6 1 00-00-00-00-00-01");
     EXPECT_STREQ(GetPrimaryMac(), "00-00-00-00-00-01");
-    SetFakeAdapters("fail");
+    EXPECT_EQ(GetQueryFailure(), nullptr);
+    SetFakeAdapters("fail access denied\n6 1 00-00-00-00-00-01");
     EXPECT_STREQ(GetPrimaryMac(), "");
+    EXPECT_STREQ(GetQueryFailure(), "access denied");
+    SetFakeAdapters("");
+    EXPECT_STREQ(GetPrimaryMac(), "");
+    EXPECT_EQ(GetQueryFailure(), nullptr);
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 // The one seam between the program and the operating system: the list of
-// network adapters, delivered the way Windows' GetAdaptersInfo delivers it.
+// network adapters, delivered the way Windows' GetAdaptersInfo delivers it,
+// and the little that standard output needs from the platform.
 //
 // On Windows the record is the platform's own IP_ADAPTER_INFO. Elsewhere it is
 // a record of ours with the same names, types and meanings for the fields the
@@ -14,7 +15,7 @@
 // windows.h first: iphlpapi.h relies on its types.
 #include <iphlpapi.h>
 #else
-#include <cstdint>
+#include <stdint.h>
 
 #define MAX_ADAPTER_DESCRIPTION_LENGTH 128
 #define MAX_ADAPTER_ADDRESS_LENGTH 8
@@ -37,11 +38,30 @@ struct IP_ADAPTER_INFO {
 };
 #endif
 
+#include <stddef.h>
+
 // The fixed number of records one query may return.
 constexpr int kAdapterRecords = 16;
 
+// Room for the few words that say why a query failed.
+constexpr size_t kQueryFailureSize = 160;
+
+enum class AdapterQuery {
+    kListed,     // records hold the list
+    kNoAdapters, // the machine has none: an answer, not a failure
+    kFailed,     // no list; `failure` says why
+};
+
 // Fills `records` with one record per adapter, in the platform's order: the
 // first at records[0], each linked to the next through Next, the last with a
-// null Next. Returns false, with `records` holding no list, when there is no
-// adapter, when the adapters do not fit, or on any other error.
-bool QueryAdapters(IP_ADAPTER_INFO (&records)[kAdapterRecords]);
+// null Next. One call, on the fixed buffer. Unless it returns kListed,
+// `records` holds no list; on kFailed, `failure` names the cause.
+AdapterQuery QueryAdapters(IP_ADAPTER_INFO (&records)[kAdapterRecords],
+                           char (&failure)[kQueryFailureSize]);
+
+// Makes a failed write of standard output an error to report rather than the
+// end of the process (a closed pipe raises SIGPIPE where there is one).
+void PrepareStandardOutput();
+
+// Names the error of a failed write of standard output, given its errno.
+const char *WriteFailureText(int error);

@@ -1,14 +1,49 @@
 // The adapter list on Windows: the IP Helper query itself.
 #include "adapters.h"
 
+#include <errno.h>
+#include <stdio.h>
+#include <string.h>
+
+#include "../bounded_text.h"
+
 // The record layout of the platform's own compiler (64-bit time_t), so that
 // the buffer handed to the query is the 10368 bytes of 16 records.
 static_assert(sizeof(IP_ADAPTER_INFO) == 648, "IP_ADAPTER_INFO must be the 648-byte layout");
 static_assert(sizeof(IP_ADAPTER_INFO[kAdapterRecords]) == 10368, "adapter buffer size");
 
-bool QueryAdapters(IP_ADAPTER_INFO (&records)[kAdapterRecords]) {
-    // One call, never repeated with a larger buffer. Any failure (no adapter,
-    // more than the buffer holds, or another error) leaves no list to walk.
+AdapterQuery QueryAdapters(IP_ADAPTER_INFO (&records)[kAdapterRecords],
+                           char (&failure)[kQueryFailureSize]) {
+    // One call, never repeated with a larger buffer.
     ULONG size = sizeof records;
-    return GetAdaptersInfo(records, &size) == ERROR_SUCCESS;
+    const DWORD status = GetAdaptersInfo(records, &size);
+    if (status == ERROR_SUCCESS)
+        return AdapterQuery::kListed;
+    if (status == ERROR_NO_DATA)
+        return AdapterQuery::kNoAdapters;
+
+    if (status == ERROR_BUFFER_OVERFLOW) {
+        CopyText(failure, sizeof failure, "the list does not fit in 16 adapter records");
+        return AdapterQuery::kFailed;
+    }
+    // The system's text for the error, without the period and line end that
+    // close its sentence; its number when it has none.
+    DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                                  nullptr, status, 0, failure, sizeof failure, nullptr);
+    while (length > 0 && strchr(" .\r\n", failure[length - 1]) != nullptr)
+        failure[--length] = '\0';
+    if (length == 0)
+        snprintf(failure, sizeof failure, "error %lu", static_cast<unsigned long>(status));
+    return AdapterQuery::kFailed;
+}
+
+void PrepareStandardOutput() {}
+
+const char *WriteFailureText(int error) {
+    // The C runtime reports a write to a pipe whose reader has gone as a bad
+    // argument; the system's own error says what happened.
+    const DWORD cause = GetLastError();
+    if (cause == ERROR_BROKEN_PIPE || cause == ERROR_NO_DATA)
+        return "Broken pipe";
+    return strerror(error);
 }

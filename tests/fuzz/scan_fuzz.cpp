@@ -46,8 +46,9 @@ FakeAdapterList Decode(const uint8_t *data, size_t size) {
     uint8_t choice = 0;
     input.Take(&choice, 1);
     FakeAdapterList list;
-    list.fails = choice % 18 == 17;
-    for (int i = 0; i < choice % 18 && !list.fails; ++i) {
+    if (choice % 18 == 17)
+        list.failure = "fuzzed";
+    for (int i = 0; i < choice % 18 && list.failure.empty(); ++i) {
         IP_ADAPTER_INFO record;
         memset(&record, 0, sizeof record);
         record.Type = input.Word();
@@ -88,7 +89,7 @@ bool OracleEligible(const IP_ADAPTER_INFO &record) {
 }
 
 std::string OracleAnswer(const FakeAdapterList &list) {
-    if (list.fails)
+    if (!list.failure.empty())
         return "";
     std::vector<IP_ADAPTER_INFO> eligible;
     std::copy_if(list.records.begin(), list.records.end(), std::back_inserter(eligible),

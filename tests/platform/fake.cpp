@@ -33,8 +33,8 @@ FakeAdapterList Parse(const char *table) {
     FakeAdapterList list;
     std::string text = table;
     for (char *line = strtok(text.data(), "\n"); line != nullptr; line = strtok(nullptr, "\n")) {
-        if (strcmp(line, "fail") == 0)
-            list.fails = true;
+        if (strncmp(line, "fail ", 5) == 0)
+            list.failure = line + 5;
         else
             list.records.push_back(ParseAdapter(line));
     }
@@ -65,7 +65,8 @@ void SetFakeAdapters(const char *table) {
     FakeAdapters() = Parse(table);
 }
 
-bool QueryAdapters(IP_ADAPTER_INFO (&records)[kAdapterRecords]) {
+AdapterQuery QueryAdapters(IP_ADAPTER_INFO (&records)[kAdapterRecords],
+                           char (&failure)[kQueryFailureSize]) {
     FakeAdapterList &list = FakeAdapters();
     ++list.queries;
 
@@ -79,11 +80,17 @@ bool QueryAdapters(IP_ADAPTER_INFO (&records)[kAdapterRecords]) {
     memset(records[0].Address, 0xEE, 6);
 
     const size_t count = list.records.size();
-    if (list.fails || count == 0 || count > kAdapterRecords)
-        return false;
+    const char *cause = count > kAdapterRecords ? "the list does not fit in 16 adapter records"
+                                                : list.failure.c_str();
+    if (cause[0] != '\0') {
+        snprintf(failure, sizeof failure, "%s", cause);
+        return AdapterQuery::kFailed;
+    }
+    if (count == 0)
+        return AdapterQuery::kNoAdapters;
     for (size_t i = 0; i < count; ++i) {
         records[i] = list.records[i];
         records[i].Next = i + 1 < count ? &records[i + 1] : nullptr;
     }
-    return true;
+    return AdapterQuery::kListed;
 }

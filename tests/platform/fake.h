@@ -4,19 +4,21 @@
 //     TYPE INDEX ADDRESS DESCRIPTION...
 //
 // with ADDRESS as hex bytes joined by '-' ("00-1A-2B"), or "-" for none, and
-// INDEX in any base strtoul reads ("7", "0x80000000"). A line "fail" makes the
-// query fail. More than 16 adapters overflow the buffer, as on Windows.
+// INDEX in any base strtoul reads ("7", "0x80000000"). A line "fail CAUSE"
+// makes the query fail for that cause. More than 16 adapters overflow the
+// buffer, as on Windows; none at all is the answer "no adapters".
 //
 // A test build of the whole program links this instead of the platform layer
 // and reads its table from the file named by PRIMARY_MAC_FAKE_LIST.
 #pragma once
 
+#include <string>
 #include <vector>
 
 #include "platform/adapters.h"
 
 struct FakeAdapterList {
-    bool fails = false;
+    std::string failure; // the cause the query fails for; empty when it does not
     std::vector<IP_ADAPTER_INFO> records;
     int queries = 0; // how many times the program asked
 };

@@ -1,11 +1,11 @@
-// The Linux adapter layer's classification step, apart from the netlink
-// query so that it can be exercised on a directory laid out like sysfs.
+// Classifying a network interface from its sysfs entry: whether it is an
+// adapter, and the record the scan sees for it.
 #pragma once
 
-#include <cstddef>
-#include <cstdint>
+#include <stddef.h>
+#include <stdint.h>
 
-#include "adapters.h"
+#include "../adapters.h"
 
 // One network interface as the kernel's netlink dump describes it.
 struct KernelLink {

@@ -6,7 +6,7 @@
 # ip) holding only software interfaces it must print nothing. Without root
 # those cases skip, except under CI, where a missing prerequisite fails.
 set -u
-source "$(dirname "$0")/../testlib.sh"
+source "$(dirname "$0")/../../testlib.sh"
 bin=$1
 
 # This namespace's device-backed interfaces as "index name description mac",

@@ -1,9 +1,11 @@
 // The Linux layer's classification, on a directory laid out like sysfs.
-#include "platform/linux.h"
+#include "platform/linux/sysfs.h"
 
 #include <gtest/gtest.h>
 
 #include <linux/if_arp.h>
+
+#include "table_case.h"
 
 #include <cstdlib>
 #include <cstring>
@@ -13,6 +15,7 @@ namespace {
 
 struct LinkCase {
     const char *name;
+    const char *interface_name;
     int index;
     unsigned short link_type;
     const char *address; // "52:54:00:12:34:56"
@@ -29,7 +32,7 @@ std::vector<uint8_t> AddressBytes(const char *text) {
 }
 
 void PrintTo(const LinkCase &c, std::ostream *os) {
-    *os << c.name << "@" << c.index;
+    *os << c.name;
 }
 
 class DescribeAdapterTest : public testing::TestWithParam<LinkCase> {};
@@ -37,7 +40,7 @@ class DescribeAdapterTest : public testing::TestWithParam<LinkCase> {};
 TEST_P(DescribeAdapterTest, Classifies) {
     const LinkCase &c = GetParam();
     const std::vector<uint8_t> address = AddressBytes(c.address);
-    const KernelLink link{c.name, c.index, c.link_type, address.data(), address.size()};
+    const KernelLink link{c.interface_name, c.index, c.link_type, address.data(), address.size()};
     IP_ADAPTER_INFO record;
     memset(&record, 0x5A, sizeof record);
 
@@ -52,26 +55,28 @@ TEST_P(DescribeAdapterTest, Classifies) {
 }
 
 const LinkCase kLinks[] = {
-    {"eth0", 2, ARPHRD_ETHER, "52:54:00:12:34:56", true, 6, "eth0 (virtio_net)"},
-    {"enp3s0", 3, ARPHRD_ETHER, "00:1b:21:0a:0b:0c", true, 6, "enp3s0 (e1000e)"},
-    {"wlp2s0", 4, ARPHRD_ETHER, "a4:c3:f0:11:22:33", true, 71, "wlp2s0 (wlan, iwlwifi)"},
-    {"wlan1", 5, ARPHRD_ETHER, "00:c0:ca:44:55:66", true, 71, "wlan1 (rt2800usb)"},
-    {"bnep0", 6, ARPHRD_ETHER, "00:1a:7d:da:71:13", true, 6, "bnep0 (bluetooth)"},
-    {"usb0", 7, ARPHRD_ETHER, "02:11:22:33:44:55", true, 6, "usb0 (rndis_host)"},
-    {"wwan0", 8, ARPHRD_ETHER, "02:50:f3:00:00:01", true, 243, "wwan0 (wwan, qmi_wwan)"},
+    {"Virtio", "eth0", 2, ARPHRD_ETHER, "52:54:00:12:34:56", true, 6, "virtio_net"},
+    {"PciNic", "enp3s0", 3, ARPHRD_ETHER, "00:1b:21:0a:0b:0c", true, 6, "e1000e"},
+    {"WiredNicNamedWifi", "wifi0", 13, ARPHRD_ETHER, "00:1b:21:aa:bb:cc", true, 6, "igb"},
+    {"WlanByPhy", "wlp2s0", 4, ARPHRD_ETHER, "a4:c3:f0:11:22:33", true, 71, "wlan, iwlwifi"},
+    {"WlanByWirelessEntry", "wlan1", 5, ARPHRD_ETHER, "00:c0:ca:44:55:66", true, 71, "rt2800usb"},
+    {"BluetoothPanDriverOfParent", "bnep0", 6, ARPHRD_ETHER, "00:1a:7d:da:71:13", true, 6,
+     "bluetooth, btusb"},
+    {"UsbGadget", "usb0", 7, ARPHRD_ETHER, "02:11:22:33:44:55", true, 6, "rndis_host"},
+    {"MobileBroadband", "wwan0", 8, ARPHRD_ETHER, "02:50:f3:00:00:01", true, 243, "wwan, qmi_wwan"},
     // Software interfaces have no device.
-    {"br0", 9, ARPHRD_ETHER, "02:42:ac:11:00:01", false, 0, nullptr},
-    {"veth0", 10, ARPHRD_ETHER, "0e:6a:2d:55:aa:01", false, 0, nullptr},
-    {"tun0", 11, ARPHRD_NONE, "", false, 0, nullptr},
-    {"lo", 1, ARPHRD_LOOPBACK, "00:00:00:00:00:00", false, 0, nullptr},
+    {"Bridge", "br0", 9, ARPHRD_ETHER, "02:42:ac:11:00:01", false, 0, nullptr},
+    {"Veth", "veth0", 10, ARPHRD_ETHER, "0e:6a:2d:55:aa:01", false, 0, nullptr},
+    {"Tun", "tun0", 11, ARPHRD_NONE, "", false, 0, nullptr},
+    {"Loopback", "lo", 1, ARPHRD_LOOPBACK, "00:00:00:00:00:00", false, 0, nullptr},
     // The entry of that name is another interface's, or there is none.
-    {"eth0", 9, ARPHRD_ETHER, "52:54:00:12:34:56", false, 0, nullptr},
-    {"eth0", 2, ARPHRD_ETHER, "52:54:00:12:34:57", false, 0, nullptr},
-    {"eth0", 2, ARPHRD_ETHER, "52:54:00:12:34", false, 0, nullptr},
-    {"eth1", 2, ARPHRD_ETHER, "52:54:00:12:34:56", false, 0, nullptr},
-    {"../sysfs/eth0", 2, ARPHRD_ETHER, "52:54:00:12:34:56", false, 0, nullptr},
+    {"OtherIndex", "eth0", 9, ARPHRD_ETHER, "52:54:00:12:34:56", false, 0, nullptr},
+    {"OtherAddress", "eth0", 2, ARPHRD_ETHER, "52:54:00:12:34:57", false, 0, nullptr},
+    {"ShorterAddress", "eth0", 2, ARPHRD_ETHER, "52:54:00:12:34", false, 0, nullptr},
+    {"NoEntry", "eth1", 2, ARPHRD_ETHER, "52:54:00:12:34:56", false, 0, nullptr},
+    {"NameWalksTheTree", "../sysfs/eth0", 2, ARPHRD_ETHER, "52:54:00:12:34:56", false, 0, nullptr},
 };
-INSTANTIATE_TEST_SUITE_P(Sysfs, DescribeAdapterTest, testing::ValuesIn(kLinks));
+INSTANTIATE_TEST_SUITE_P(Sysfs, DescribeAdapterTest, testing::ValuesIn(kLinks), CaseName<LinkCase>);
 
 TEST(DescribeAdapterTest, AddressLongerThanTheFieldIsCut) {
     const std::vector<uint8_t> address =

@@ -1,0 +1,320 @@
+// The Linux layer's link dump against a scripted kernel: this test defines
+// send() and recvmsg(), so the layer's requests reach the script instead of
+// the kernel, and its replies are built with the kernel's own macros.
+#include "platform/linux/netlink.h"
+
+#include <gtest/gtest.h>
+
+#include <errno.h>
+#include <linux/if_arp.h>
+#include <linux/if_link.h>
+#include <linux/netlink.h>
+#include <linux/rtnetlink.h>
+#include <sys/socket.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <deque>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "table_case.h"
+
+namespace {
+
+using Bytes = std::vector<char>;
+
+struct Datagram {
+    Bytes bytes;
+    uint32_t sender = 0; // netlink port id; the kernel's is 0
+    bool truncated = false;
+};
+
+// What the kernel sends back for one request, given the request's sequence.
+using Attempt = std::function<std::vector<Datagram>(uint32_t sequence)>;
+
+struct ScriptedKernel {
+    std::vector<Attempt> attempts;
+    std::vector<Bytes> requests;
+    std::deque<Datagram> pending;
+} g_kernel;
+
+Bytes Message(uint16_t type, uint32_t sequence, uint16_t flags, const Bytes &payload) {
+    Bytes bytes(NLMSG_SPACE(payload.size()));
+    auto *header = reinterpret_cast<nlmsghdr *>(bytes.data());
+    *header = {static_cast<uint32_t>(NLMSG_LENGTH(payload.size())), type, flags, sequence, 4242};
+    std::copy(payload.begin(), payload.end(), static_cast<char *>(NLMSG_DATA(header)));
+    return bytes;
+}
+
+void AddAttribute(Bytes &payload, uint16_t type, const void *data, size_t size) {
+    const rtattr attribute{static_cast<uint16_t>(RTA_LENGTH(size)), type};
+    const auto *header = reinterpret_cast<const char *>(&attribute);
+    const auto *bytes = static_cast<const char *>(data);
+    payload.insert(payload.end(), header, header + sizeof attribute);
+    payload.insert(payload.end(), bytes, bytes + size);
+    payload.resize(payload.size() + RTA_SPACE(size) - RTA_LENGTH(size));
+}
+
+// A link named `name`, its address 02:00:00:00:00:INDEX.
+Bytes Link(uint32_t sequence, int index, const std::string &name, uint16_t flags = 0) {
+    ifinfomsg info{};
+    info.ifi_type = ARPHRD_ETHER;
+    info.ifi_index = index;
+    Bytes payload(reinterpret_cast<char *>(&info), reinterpret_cast<char *>(&info + 1));
+    AddAttribute(payload, IFLA_IFNAME, name.c_str(), name.size() + 1);
+    const unsigned char address[6] = {2, 0, 0, 0, 0, static_cast<unsigned char>(index)};
+    AddAttribute(payload, IFLA_ADDRESS, address, sizeof address);
+    return Message(RTM_NEWLINK, sequence, NLM_F_MULTI | flags, payload);
+}
+
+// A device-backed adapter, laid out in the test's sysfs; and a software link.
+Bytes Nic(uint32_t sequence, int index, uint16_t flags = 0) {
+    return Link(sequence, index, "nic" + std::to_string(index), flags);
+}
+Bytes Veth(uint32_t sequence, int index) {
+    return Link(sequence, index, "veth" + std::to_string(index));
+}
+
+Bytes WithError(uint16_t type, uint32_t sequence, int error, uint16_t flags = 0) {
+    nlmsgerr body{};
+    body.error = error;
+    const auto *bytes = reinterpret_cast<const char *>(&body);
+    return Message(type, sequence, NLM_F_MULTI | flags,
+                   Bytes(bytes, bytes + (type == NLMSG_DONE ? sizeof(int) : sizeof body)));
+}
+Bytes Done(uint32_t sequence, int error = 0, uint16_t flags = 0) {
+    return WithError(NLMSG_DONE, sequence, error, flags);
+}
+
+Datagram Kernel(const std::vector<Bytes> &messages) {
+    Datagram datagram;
+    for (const Bytes &message : messages)
+        datagram.bytes.insert(datagram.bytes.end(), message.begin(), message.end());
+    return datagram;
+}
+
+// Adapters nic1 to nic20 under a sysfs-like directory of the test's own.
+class NicSysfs : public testing::Environment {
+  public:
+    static std::string &Path() {
+        static std::string path;
+        return path;
+    }
+    void SetUp() override {
+        char pattern[] = "/tmp/primary-mac-sysfs-XXXXXX";
+        ASSERT_NE(mkdtemp(pattern), nullptr);
+        Path() = pattern;
+        for (int index = 1; index <= 20; ++index) {
+            const std::filesystem::path entry = Path() + "/nic" + std::to_string(index);
+            std::filesystem::create_directories(entry / "device");
+            std::ofstream(entry / "uevent") << "INTERFACE=nic" << index << "\nIFINDEX=" << index
+                                            << "\n";
+            char address[32];
+            snprintf(address, sizeof address, "02:00:00:00:00:%02x\n", index);
+            std::ofstream(entry / "address") << address;
+            std::ofstream(entry / "device" / "uevent") << "DRIVER=e1000e\n";
+        }
+    }
+    void TearDown() override { std::filesystem::remove_all(Path()); }
+};
+const auto *const kNicSysfs = testing::AddGlobalTestEnvironment(new NicSysfs);
+
+struct DumpCase {
+    const char *name;
+    std::vector<Attempt> attempts;
+    AdapterQuery outcome;
+    std::vector<uint32_t> indices; // of the records listed, in order
+    const char *failure;           // "" unless the query failed
+};
+
+void PrintTo(const DumpCase &c, std::ostream *os) {
+    *os << c.name;
+}
+
+class LinkDumpTest : public testing::TestWithParam<DumpCase> {};
+
+TEST_P(LinkDumpTest, ListsOnlyWhatAWholeDumpSays) {
+    const DumpCase &c = GetParam();
+    g_kernel = {c.attempts, {}, {}};
+    IP_ADAPTER_INFO records[kAdapterRecords];
+    char failure[kQueryFailureSize] = "";
+
+    ASSERT_EQ(ListAdapters(NicSysfs::Path().c_str(), records, failure), c.outcome) << failure;
+    EXPECT_STREQ(failure, c.failure);
+    std::vector<uint32_t> indices;
+    if (c.outcome == AdapterQuery::kListed)
+        for (const IP_ADAPTER_INFO *record = records; record != nullptr; record = record->Next)
+            indices.push_back(record->Index);
+    EXPECT_EQ(indices, c.indices);
+    // Run again only while the kernel says the dump was interrupted.
+    EXPECT_EQ(g_kernel.requests.size(), c.attempts.size());
+}
+
+std::vector<uint32_t> Range(uint32_t first, uint32_t last) {
+    std::vector<uint32_t> range;
+    for (uint32_t index = first; index <= last; ++index)
+        range.push_back(index);
+    return range;
+}
+
+// Twenty adapters in no order, as a kernel that resumed its hash table gives.
+std::vector<Datagram> TwentyAdapters(uint32_t sequence) {
+    std::vector<Bytes> first, second;
+    for (int i = 0; i < 20; ++i)
+        (i < 10 ? first : second).push_back(Nic(sequence, i * 7 % 20 + 1));
+    second.push_back(Done(sequence));
+    return {Kernel(first), Kernel(second)};
+}
+
+std::vector<Datagram> Interrupted(uint32_t sequence) {
+    return {Kernel({Nic(sequence, 2, NLM_F_DUMP_INTR), Done(sequence)})};
+}
+
+const DumpCase kDumps[] = {
+    {"AscendingByIndex",
+     {[](uint32_t s) { return std::vector{Kernel({Nic(s, 5), Nic(s, 3)}), Kernel({Nic(s, 9)}),
+                                          Kernel({Done(s)})}; }},
+     AdapterQuery::kListed,
+     {3, 5, 9},
+     ""},
+    {"SixteenLowestOfTwenty", {TwentyAdapters}, AdapterQuery::kListed, Range(1, 16), ""},
+    {"SoftwareLinksNotListed",
+     {[](uint32_t s) { return std::vector{Kernel({Veth(s, 1), Nic(s, 2), Done(s)})}; }},
+     AdapterQuery::kListed,
+     {2},
+     ""},
+    {"NoAdapters",
+     {[](uint32_t s) { return std::vector{Kernel({Veth(s, 1), Done(s)})}; }},
+     AdapterQuery::kNoAdapters,
+     {},
+     ""},
+    {"InterruptedLinkRunsAgain",
+     {Interrupted, [](uint32_t s) { return std::vector{Kernel({Nic(s, 2), Nic(s, 3), Done(s)})}; }},
+     AdapterQuery::kListed,
+     {2, 3},
+     ""},
+    {"InterruptedDoneRunsAgain",
+     {[](uint32_t s) { return std::vector{Kernel({Nic(s, 2), Done(s, 0, NLM_F_DUMP_INTR)})}; },
+      [](uint32_t s) { return std::vector{Kernel({Nic(s, 3), Done(s)})}; }},
+     AdapterQuery::kListed,
+     {3},
+     ""},
+    {"InterruptedFiveTimes",
+     {Interrupted, Interrupted, Interrupted, Interrupted, Interrupted},
+     AdapterQuery::kFailed,
+     {},
+     "netlink: the link dump was interrupted 5 times"},
+    {"ErrorMessage",
+     {[](uint32_t s) { return std::vector{Kernel({Nic(s, 2), WithError(NLMSG_ERROR, s, -EPERM)})}; }},
+     AdapterQuery::kFailed,
+     {},
+     "netlink: Operation not permitted"},
+    {"ErrorInDone",
+     {[](uint32_t s) { return std::vector{Kernel({Nic(s, 2), Done(s, -EMSGSIZE)})}; }},
+     AdapterQuery::kFailed,
+     {},
+     "netlink: Message too long"},
+    {"OtherSequenceIgnored",
+     {[](uint32_t s) {
+         return std::vector{Kernel({Nic(s + 1, 2), Done(s + 1)}), Kernel({Nic(s, 3), Done(s)})};
+     }},
+     AdapterQuery::kListed,
+     {3},
+     ""},
+    {"OtherSenderIgnored",
+     {[](uint32_t s) {
+         Datagram forged = Kernel({Nic(s, 2), Done(s)});
+         forged.sender = 4242;
+         return std::vector{forged, Kernel({Nic(s, 3), Done(s)})};
+     }},
+     AdapterQuery::kListed,
+     {3},
+     ""},
+    {"TruncatedDatagram",
+     {[](uint32_t s) {
+         Datagram cut = Kernel({Nic(s, 2)});
+         cut.truncated = true;
+         return std::vector{cut, Kernel({Done(s)})};
+     }},
+     AdapterQuery::kFailed,
+     {},
+     "netlink: a reply larger than 64 KiB"},
+    {"TruncatedMessage",
+     {[](uint32_t s) {
+         Datagram cut = Kernel({Nic(s, 2), Done(s)});
+         cut.bytes.resize(cut.bytes.size() - NLMSG_SPACE(sizeof(int)) - 8);
+         return std::vector{cut};
+     }},
+     AdapterQuery::kFailed,
+     {},
+     "netlink: a truncated message"},
+    {"LinkMessageTooShort",
+     {[](uint32_t s) { return std::vector{Kernel({Message(RTM_NEWLINK, s, 0, Bytes(4)), Done(s)})}; }},
+     AdapterQuery::kFailed,
+     {},
+     "netlink: malformed reply"},
+    {"RepliesEndBeforeDone",
+     {[](uint32_t s) { return std::vector{Kernel({Nic(s, 2)})}; }},
+     AdapterQuery::kFailed,
+     {},
+     "netlink: the replies ended before the dump did"},
+};
+INSTANTIATE_TEST_SUITE_P(Dump, LinkDumpTest, testing::ValuesIn(kDumps), CaseName<DumpCase>);
+
+TEST(LinkDumpRequestTest, AsksForEveryLinkWithoutStatistics) {
+    g_kernel = {{[](uint32_t s) { return std::vector{Kernel({Done(s)})}; }}, {}, {}};
+    IP_ADAPTER_INFO records[kAdapterRecords];
+    char failure[kQueryFailureSize] = "";
+    ListAdapters(NicSysfs::Path().c_str(), records, failure);
+
+    ASSERT_EQ(g_kernel.requests.size(), 1u);
+    const Bytes &request = g_kernel.requests[0];
+    const auto *header = reinterpret_cast<const nlmsghdr *>(request.data());
+    ASSERT_EQ(header->nlmsg_len, request.size());
+    EXPECT_EQ(header->nlmsg_type, RTM_GETLINK);
+    EXPECT_EQ(header->nlmsg_flags, NLM_F_REQUEST | NLM_F_DUMP);
+    int length = static_cast<int>(IFLA_PAYLOAD(header));
+    uint32_t mask = 0;
+    for (const rtattr *attribute = IFLA_RTA(static_cast<const ifinfomsg *>(NLMSG_DATA(header)));
+         RTA_OK(attribute, length); attribute = RTA_NEXT(attribute, length))
+        if (attribute->rta_type == IFLA_EXT_MASK)
+            memcpy(&mask, RTA_DATA(attribute), sizeof mask);
+    EXPECT_EQ(mask, static_cast<uint32_t>(RTEXT_FILTER_SKIP_STATS));
+}
+
+} // namespace
+
+// The scripted kernel's end of the socket.
+extern "C" ssize_t send(int, const void *buffer, size_t length, int) {
+    const auto *bytes = static_cast<const char *>(buffer);
+    g_kernel.requests.emplace_back(bytes, bytes + length);
+    const size_t attempt = g_kernel.requests.size() - 1;
+    g_kernel.pending.clear();
+    if (attempt < g_kernel.attempts.size()) {
+        const auto *header = static_cast<const nlmsghdr *>(buffer);
+        for (Datagram &datagram : g_kernel.attempts[attempt](header->nlmsg_seq))
+            g_kernel.pending.push_back(std::move(datagram));
+    }
+    return static_cast<ssize_t>(length);
+}
+
+extern "C" ssize_t recvmsg(int, msghdr *message, int) {
+    if (g_kernel.pending.empty())
+        return 0;
+    const Datagram datagram = std::move(g_kernel.pending.front());
+    g_kernel.pending.pop_front();
+    const size_t length = std::min(datagram.bytes.size(), message->msg_iov[0].iov_len);
+    memcpy(message->msg_iov[0].iov_base, datagram.bytes.data(), length);
+    auto *sender = static_cast<sockaddr_nl *>(message->msg_name);
+    *sender = {};
+    sender->nl_family = AF_NETLINK;
+    sender->nl_pid = datagram.sender;
+    message->msg_namelen = sizeof *sender;
+    message->msg_flags = datagram.truncated ? MSG_TRUNC : 0;
+    return static_cast<ssize_t>(length);
+}
