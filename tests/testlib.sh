@@ -37,3 +37,12 @@ outcome() {
     "$@"
     printf '|%d' $?
 }
+
+# Runs a command with its standard output a pipe whose reader has gone, and
+# SIGPIPE as a shell leaves it (python3 resets it for the child).
+closed_pipe() {
+    python3 -c 'import os, subprocess, sys
+reader, writer = os.pipe()
+os.close(reader)
+sys.exit(subprocess.call(sys.argv[1:], stdout=writer))' "$@"
+}
