@@ -36,15 +36,16 @@ unshare -n bash -c 'wineboot -i >/dev/null 2>&1; wineserver -w'
 
 # Runs the executable with the given arguments in a private namespace after
 # `setup`, in which add NAME INDEX MAC makes an Ethernet interface. Prints its
-# whole output, "|" and its exit status.
+# whole output, "|" and its exit status. With via=closed_pipe its standard
+# output is a pipe whose reader has gone.
 run() { # setup [args...]
     local setup=$1
     shift
-    unshare -n bash -euc '
+    unshare -n bash -euc "$(declare -f closed_pipe)"'
         add() { ip link add name "$1" index "$2" address "$3" type ifb; }
         '"$setup"'
-        wine "$0" "$@"
-        status=$?
+        status=0
+        ${via:-} wine "$0" "$@" || status=$?
         wineserver -w
         printf "|%d" $status' "$exe" "$@"
 }
@@ -66,8 +67,9 @@ expect "only excluded adapters: nothing" "|0" \
     "$(run 'add wifi2 2 02:00:00:00:00:02; add Bluetooth3 3 02:00:00:00:00:03')"
 sixteen='for i in $(seq 35 -1 20); do add lan$i $i 02:00:00:00:00:$(printf %02x $i); done'
 expect "16 adapters: the lowest" "02-00-00-00-00-14|0" "$(run "$sixteen")"
-expect "17 adapters overflow the buffer: nothing" "|0" \
-    "$(run "$sixteen; add lan40 40 02:00:00:00:00:28")"
+expect "17 adapters overflow the buffer: nothing, exit 1 and the cause" \
+    "primary-mac: cannot list network adapters: the list does not fit in 16 adapter records"$'\r\n|1' \
+    "$(run "$sixteen; add lan40 40 02:00:00:00:00:28" 2>&1)"
 expect "trace: a line per adapter with CR LF, then the answer with no line end" \
     "mac: MAC: index:2 IndMac:-1 eth:n isEth:n"$'\r\n'"\
 mac: MAC:02-00-00-00-00-07 index:7 IndMac:-1 eth:n isEth:y"$'\r\n'"\
@@ -78,5 +80,8 @@ mac:02-00-00-00-00-09 MAC:02-00-00-00-00-0C index:12 IndMac:9 eth:y isEth:y"$'\r
             add lan9 9 02:00:00:00:00:09' x -h)"
 expect "lookalike arguments ignored" "02-00-00-00-00-07|0" \
     "$(run 'add lan7 7 02:00:00:00:00:07' x -H --h /h -help)"
+expect "standard output a pipe whose reader has gone: exit 1 and a message" \
+    "primary-mac: cannot write standard output: Broken pipe"$'\r\n|1' \
+    "$(via=closed_pipe run 'add lan7 7 02:00:00:00:00:07' 2>&1)"
 
 exit $failed
