@@ -24,8 +24,7 @@ int main(int argc, char *argv[]) {
     // write that failed (a full disk, a closed pipe), and an adapter query
     // that failed (and so printed nothing).
     if (fflush(stdout) != 0 || ferror(stdout)) {
-        fprintf(stderr, "primary-mac: cannot write standard output: %s\n",
-                WriteFailureText(errno));
+        fprintf(stderr, "primary-mac: cannot write standard output: %s\n", WriteFailureText(errno));
         return 1;
     }
     if (const char *failure = GetQueryFailure()) {

@@ -160,16 +160,23 @@ TEST_P(LostOutputTest, FailsOnlyWhenSomethingWasLost) {
     EXPECT_EQ(run.status, GetParam().expected_err[0] == '\0' ? 0 : 1);
 }
 
-constexpr char kDeviceFull[] = "primary-mac: cannot write standard output: No space left on device\n";
+constexpr char kDeviceFull[] =
+    "primary-mac: cannot write standard output: No space left on device\n";
 constexpr char kWireless[] = "71 1 11-22-33-44-55-66 Wireless\n";
 
 const LostOutputCase kLostOutput[] = {
     {"AnswerLost", {"primary-mac"}, kTwoWired, Sink::kFullDevice, kDeviceFull},
     {"TraceLost", {"primary-mac", "-h"}, kWireless, Sink::kFullDevice, kDeviceFull},
     {"NoAnswerToLose", {"primary-mac"}, kWireless, Sink::kFullDevice, ""},
-    {"FailedQueryTraceless", {"primary-mac", "-h"}, "fail access denied\n", Sink::kFullDevice,
+    {"FailedQueryTraceless",
+     {"primary-mac", "-h"},
+     "fail access denied\n",
+     Sink::kFullDevice,
      kQueryFailed},
-    {"ReaderGone", {"primary-mac"}, kTwoWired, Sink::kClosedPipe,
+    {"ReaderGone",
+     {"primary-mac"},
+     kTwoWired,
+     Sink::kClosedPipe,
      "primary-mac: cannot write standard output: Broken pipe\n"},
 };
 INSTANTIATE_TEST_SUITE_P(Program, LostOutputTest, testing::ValuesIn(kLostOutput),

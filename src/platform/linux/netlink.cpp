@@ -76,14 +76,15 @@ bool AddLink(LinkDump &dump, const nlmsghdr *message) {
     return true;
 }
 
-// The error an NLMSG_DONE or NLMSG_ERROR message carries: 0, or a negative
-// errno value; 1 when the message is too short to carry one.
+// The errno value an NLMSG_DONE or NLMSG_ERROR message carries (negated in
+// the message): 0 for none, EBADMSG when the message is too short for one or
+// its value is no errno value.
 int CarriedError(const nlmsghdr *message) {
     if (message->nlmsg_len < NLMSG_LENGTH(sizeof(int)))
-        return 1;
+        return EBADMSG;
     int error;
     memcpy(&error, NLMSG_DATA(message), sizeof error);
-    return error;
+    return error == 0 ? 0 : error < 0 && error > -4096 ? -error : EBADMSG;
 }
 
 // Sends the request for a dump of every link, without the statistics, so that
@@ -164,11 +165,11 @@ bool TakeLinkReply(LinkDump &dump, const void *bytes, size_t length, uint32_t se
         switch (message->nlmsg_type) {
         case NLMSG_DONE: {
             const int error = CarriedError(message);
-            return error < 0 ? Fail(dump, strerror(-error)) : false;
+            return error != 0 ? Fail(dump, strerror(error)) : false;
         }
         case NLMSG_ERROR: {
             const int error = CarriedError(message);
-            return Fail(dump, error < 0 ? strerror(-error) : kMalformed);
+            return Fail(dump, error != 0 ? strerror(error) : kMalformed);
         }
         case RTM_NEWLINK:
             if (!AddLink(dump, message))

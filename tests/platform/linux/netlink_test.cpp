@@ -112,8 +112,8 @@ class NicSysfs : public testing::Environment {
         for (int index = 1; index <= 20; ++index) {
             const std::filesystem::path entry = Path() + "/nic" + std::to_string(index);
             std::filesystem::create_directories(entry / "device");
-            std::ofstream(entry / "uevent") << "INTERFACE=nic" << index << "\nIFINDEX=" << index
-                                            << "\n";
+            std::ofstream(entry / "uevent")
+                << "INTERFACE=nic" << index << "\nIFINDEX=" << index << "\n";
             char address[32];
             snprintf(address, sizeof address, "02:00:00:00:00:%02x\n", index);
             std::ofstream(entry / "address") << address;
@@ -177,30 +177,42 @@ std::vector<Datagram> Interrupted(uint32_t sequence) {
 
 const DumpCase kDumps[] = {
     {"AscendingByIndex",
-     {[](uint32_t s) { return std::vector{Kernel({Nic(s, 5), Nic(s, 3)}), Kernel({Nic(s, 9)}),
-                                          Kernel({Done(s)})}; }},
+     {[](uint32_t s) {
+         return std::vector{Kernel({Nic(s, 5), Nic(s, 3)}), Kernel({Nic(s, 9)}), Kernel({Done(s)})};
+     }},
      AdapterQuery::kListed,
      {3, 5, 9},
      ""},
     {"SixteenLowestOfTwenty", {TwentyAdapters}, AdapterQuery::kListed, Range(1, 16), ""},
     {"SoftwareLinksNotListed",
-     {[](uint32_t s) { return std::vector{Kernel({Veth(s, 1), Nic(s, 2), Done(s)})}; }},
+     {[](uint32_t s) {
+         return std::vector{Kernel({Veth(s, 1), Nic(s, 2), Done(s)})};
+     }},
      AdapterQuery::kListed,
      {2},
      ""},
     {"NoAdapters",
-     {[](uint32_t s) { return std::vector{Kernel({Veth(s, 1), Done(s)})}; }},
+     {[](uint32_t s) {
+         return std::vector{Kernel({Veth(s, 1), Done(s)})};
+     }},
      AdapterQuery::kNoAdapters,
      {},
      ""},
     {"InterruptedLinkRunsAgain",
-     {Interrupted, [](uint32_t s) { return std::vector{Kernel({Nic(s, 2), Nic(s, 3), Done(s)})}; }},
+     {Interrupted,
+      [](uint32_t s) {
+          return std::vector{Kernel({Nic(s, 2), Nic(s, 3), Done(s)})};
+      }},
      AdapterQuery::kListed,
      {2, 3},
      ""},
     {"InterruptedDoneRunsAgain",
-     {[](uint32_t s) { return std::vector{Kernel({Nic(s, 2), Done(s, 0, NLM_F_DUMP_INTR)})}; },
-      [](uint32_t s) { return std::vector{Kernel({Nic(s, 3), Done(s)})}; }},
+     {[](uint32_t s) {
+          return std::vector{Kernel({Nic(s, 2), Done(s, 0, NLM_F_DUMP_INTR)})};
+      },
+      [](uint32_t s) {
+          return std::vector{Kernel({Nic(s, 3), Done(s)})};
+      }},
      AdapterQuery::kListed,
      {3},
      ""},
@@ -210,12 +222,16 @@ const DumpCase kDumps[] = {
      {},
      "netlink: the link dump was interrupted 5 times"},
     {"ErrorMessage",
-     {[](uint32_t s) { return std::vector{Kernel({Nic(s, 2), WithError(NLMSG_ERROR, s, -EPERM)})}; }},
+     {[](uint32_t s) {
+         return std::vector{Kernel({Nic(s, 2), WithError(NLMSG_ERROR, s, -EPERM)})};
+     }},
      AdapterQuery::kFailed,
      {},
      "netlink: Operation not permitted"},
     {"ErrorInDone",
-     {[](uint32_t s) { return std::vector{Kernel({Nic(s, 2), Done(s, -EMSGSIZE)})}; }},
+     {[](uint32_t s) {
+         return std::vector{Kernel({Nic(s, 2), Done(s, -EMSGSIZE)})};
+     }},
      AdapterQuery::kFailed,
      {},
      "netlink: Message too long"},
@@ -254,7 +270,9 @@ const DumpCase kDumps[] = {
      {},
      "netlink: a truncated message"},
     {"LinkMessageTooShort",
-     {[](uint32_t s) { return std::vector{Kernel({Message(RTM_NEWLINK, s, 0, Bytes(4)), Done(s)})}; }},
+     {[](uint32_t s) {
+         return std::vector{Kernel({Message(RTM_NEWLINK, s, 0, Bytes(4)), Done(s)})};
+     }},
      AdapterQuery::kFailed,
      {},
      "netlink: malformed reply"},
