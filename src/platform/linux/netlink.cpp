@@ -87,9 +87,10 @@ int CarriedError(const nlmsghdr *message) {
     return error == 0 ? 0 : error < 0 && error > -4096 ? -error : EBADMSG;
 }
 
-// Sends the request for a dump of every link, without the statistics, so that
-// the kernel sizes its replies to fit the largest link (a link with hundreds
-// of alternative names would otherwise end the dump early) and sends less.
+// Sends the request for a dump of every link. The attribute mask (without the
+// virtual functions' statistics) makes the kernel size its replies to fit the
+// largest link: a link with hundreds of alternative names would otherwise end
+// the dump early on some kernels.
 bool RequestLinks(int socket_fd, uint32_t sequence) {
     struct {
         nlmsghdr header;
