@@ -7,7 +7,7 @@ cd "$(dirname "$0")/.."
 packages=(cmake make g++ libgtest-dev iproute2 util-linux file
     g++-mingw-w64-i686 wine wine32:i386
     clang libclang-rt-14-dev clang-format clang-tidy valgrind
-    dpkg groff-base unzip git)
+    dpkg groff-base unzip git python3)
 missing=()
 for package in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'ok installed' ||
