@@ -22,8 +22,8 @@
 
 namespace {
 
-// A busy host adds and removes interfaces all the time; each of these would
-// have to interrupt the dump in turn.
+// A dump is interrupted only by an interface that comes or goes while it runs;
+// five in a row mean a host too busy to be listed in one piece.
 constexpr int kDumpAttempts = 5;
 
 constexpr char kMalformed[] = "malformed reply";
