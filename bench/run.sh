@@ -1,17 +1,20 @@
 #!/usr/bin/env bash
 # What one run of primary-mac costs as a whole process, beside its peers:
-# instructions executed (valgrind's callgrind: stable on a noisy machine) and
-# median wall time (hyperfine), each also as a ratio to /bin/true, the floor
-# of starting any process. Needs hyperfine and valgrind; builds the native
-# preset first.
+# instructions executed (valgrind's callgrind: stable on a noisy machine),
+# system calls (strace), median wall time (hyperfine), each also as a ratio to
+# /bin/true, the floor of starting any process, and the size of each build of
+# ours. Needs hyperfine, valgrind and strace; builds the native and static
+# presets first.
 #
 #   bench/run.sh [runs]
 set -euo pipefail
 cd "$(dirname "$0")/.."
 runs=${1:-500}
 
-cmake --preset native >/dev/null
-cmake --build --preset native --target primary-mac >/dev/null
+for preset in native static; do
+    cmake --preset "$preset" >/dev/null
+    cmake --build --preset "$preset" --target primary-mac >/dev/null
+done
 program=build/native/primary-mac
 
 # The interface the program chose, found by its address.
@@ -28,40 +31,47 @@ done
 python=$(python3 -c 'import sys; print(sys.executable)')
 commands=(
     "$program"
+    "build/static/primary-mac"
     "/bin/true"
     "ip -o link"
     "cat /sys/class/net/$iface/address"
     "$python -c 'import uuid; print(uuid.getnode())'"
 )
-
-instructions() {
-    eval "valgrind --tool=callgrind --callgrind-out-file=/dev/null $1" 2>&1 >/dev/null |
-        sed -n 's/.*Collected : \([0-9]*\).*/\1/p' | tail -n 1
-}
+floor=2 # /bin/true
 
 results=$(mktemp)
-trap 'rm -f "$results" "$results.log"' EXIT
+trap 'rm -f "$results" "$results".*' EXIT
 hyperfine --shell=none --warmup 20 --runs "$runs" --export-json "$results" \
     "${commands[@]}" >/dev/null 2>"$results.log" || { cat "$results.log"; exit 1; }
 
-counts=()
+# Per command: instructions, system calls (all processes, execve included)
+# and, for a build of ours, its size in bytes (0 for the others).
 for command in "${commands[@]}"; do
-    counts+=("$(instructions "$command")")
-done
+    eval "valgrind --tool=callgrind --callgrind-out-file=/dev/null $command" 2>&1 >/dev/null |
+        sed -n 's/.*Collected : \([0-9]*\).*/\1/p' | tail -n 1 | tr '\n' ' '
+    eval "strace -f -c -o $results.strace $command" >/dev/null
+    awk '$NF == "total" { printf "%s ", $4 }' "$results.strace"
+    case $command in
+    build/*) stat -c %s "$command" ;;
+    *) echo 0 ;;
+    esac
+done >"$results.counts"
 
 echo "primary-mac $answer via $iface; $(date -u +%Y-%m-%d), $(nproc) cores," \
     "$(sed -n 's/^model name\s*: //p' /proc/cpuinfo | head -n 1), Linux $(uname -r)"
 echo
-python3 - "$results" "$python" "${counts[@]}" <<'PY'
+python3 - "$results" "$results.counts" "$python" "$floor" <<'PY'
 import json, sys
 results = json.load(open(sys.argv[1]))["results"]
-python = sys.argv[2]
-counts = [int(c) for c in sys.argv[3:]]
-floor_instructions, floor_time = counts[1], results[1]["median"]
-print("| command | instructions | × /bin/true | median wall time | × /bin/true |")
-print("|---|---:|---:|---:|---:|")
-for result, count in zip(results, counts):
+counts = [[int(n) for n in line.split()] for line in open(sys.argv[2])]
+python, floor = sys.argv[3], int(sys.argv[4])
+floor_instructions, floor_time = counts[floor][0], results[floor]["median"]
+print("| command | size (bytes) | instructions | × /bin/true | system calls "
+      "| median wall time | × /bin/true |")
+print("|---|---:|---:|---:|---:|---:|---:|")
+for result, (instructions, calls, size) in zip(results, counts):
     command = result["command"].replace(python, "python3")
-    print(f"| `{command}` | {count:,} | {count / floor_instructions:.2f} "
+    print(f"| `{command}` | {f'{size:,}' if size else ''} | {instructions:,} "
+          f"| {instructions / floor_instructions:.2f} | {calls} "
           f"| {result['median'] * 1e3:.2f} ms | {result['median'] / floor_time:.2f} |")
 PY

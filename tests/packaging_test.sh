@@ -1,14 +1,22 @@
 #!/usr/bin/env bash
 # The packages: the .deb installs (with dpkg, into a private root) a working
 # program and its man page; the Windows ZIP holds the executable, the README
-# and the licence. Needs dpkg, groff, unzip and the Windows build; without
-# them it skips, except under CI.
+# and the licence; each static build's tarball holds its program, the man
+# page, the README and the licence. Needs dpkg, groff, unzip, tar and the
+# Windows and static builds; without them it skips, except under CI.
+#
+#   packaging_test.sh NATIVE_BUILD WIN32_BUILD [ARCH=STATIC_BUILD...]
 set -u
 source "$(dirname "$0")/testlib.sh"
 native_build=$1
 win32_build=$2
-require cpack dpkg groff unzip
+shift 2
+static_builds=("$@")
+require cpack dpkg groff unzip tar
 [ -f "$win32_build/primary-mac.exe" ] || missing "no Windows build in $win32_build"
+for static in "${static_builds[@]}"; do
+    [ -f "${static#*=}/primary-mac" ] || missing "no ${static%%=*} static build in ${static#*=}"
+done
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
@@ -30,4 +38,23 @@ expect "man page renders without warnings" "ok" \
 (cd "$win32_build" && cpack -B "$work/zip" >/dev/null) || { echo "FAIL: cpack (zip)"; exit 1; }
 expect "zip holds the executable, README and licence" "LICENSE README.md primary-mac.exe" \
     "$(unzip -Z1 "$work"/zip/*.zip | sort | xargs)"
+
+version=$(dpkg-deb -f "$work"/deb/*.deb Version)
+export SOURCE_DATE_EPOCH=1700000000
+for static in "${static_builds[@]}"; do
+    arch=${static%%=*} build=${static#*=}
+    pack() { (cd "$build" && cpack -B "$1" >/dev/null) || { echo "FAIL: cpack ($arch)"; exit 1; }; }
+    pack "$work/$arch"
+    name=primary-mac-$version-linux-$arch
+    expect "$arch tarball holds the program, man page, README and licence" \
+        "$name.tar.gz: $name/LICENSE $name/README.md $name/primary-mac $name/primary-mac.1" \
+        "$(cd "$work/$arch" && echo *.tar.gz): $(tar -tzf "$work/$arch"/*.tar.gz | sort | xargs)"
+    # As after a rebuild: the program's time differs, the tarball does not.
+    touch -r "$build/primary-mac" "$work/stamp" && touch -d @1 "$build/primary-mac"
+    pack "$work/$arch-again"
+    touch -r "$work/stamp" "$build/primary-mac"
+    expect "$arch tarball packed again: the same bytes" \
+        "$(cd "$work/$arch" && sha256sum "$name.tar.gz")" \
+        "$(cd "$work/$arch-again" && sha256sum "$name.tar.gz")"
+done
 exit $failed

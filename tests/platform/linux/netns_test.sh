@@ -5,9 +5,16 @@
 # from `ip -o link` and sysfs. In private network namespaces (root, unshare,
 # ip) holding only software interfaces it must print nothing. Without root
 # those cases skip, except under CI, where a missing prerequisite fails.
+#
+#   netns_test.sh [RUNNER] PROGRAM
+#
+# RUNNER runs a program built for another architecture (qemu-user).
 set -u
 source "$(dirname "$0")/../../testlib.sh"
-bin=$1
+program=("$@")
+bin=$(printf '%q ' "$@") # as the scripts run in the namespaces take it
+[ -f "${!#}" ] || missing "no ${!#}: build it first"
+require "$1"
 
 # This namespace's device-backed interfaces as "index name description mac",
 # in index order, worked out from the tools a person would use by hand.
@@ -42,10 +49,11 @@ expected_answer() {
 }
 
 answer=$(expected_answer)
-expect "own namespace: the lowest wired adapter (${answer:-none})" "$answer|0" "$(outcome "$bin")"
+expect "own namespace: the lowest wired adapter (${answer:-none})" "$answer|0" \
+    "$(outcome "${program[@]}")"
 
 # With -h, a trace line per listed adapter, in index order, then the answer.
-trace=$(outcome "$bin" -h)
+trace=$(outcome "${program[@]}" -h)
 expect "own namespace, trace: the indices of the device-backed interfaces" \
     "$(device_links | awk '{print $1}' | xargs)" \
     "$(grep -E '^mac:[0-9A-F-]* MAC:[0-9A-F-]* index:[0-9]+ IndMac:-?[0-9]+ eth:[yn] isEth:[yn]$' \
@@ -119,6 +127,6 @@ expect "20 adapters, trace: the 16 lowest in ascending order, then the answer" \
 # A reader that has gone: the answer is lost, and the program says so.
 expect "standard output a pipe whose reader has gone: exit 1 and a message" \
     "primary-mac: cannot write standard output: Broken pipe"$'\n|1' \
-    "$(closed_pipe "$bin" 2>&1; printf '|%d' $?)"
+    "$(closed_pipe "${program[@]}" 2>&1; printf '|%d' $?)"
 
 exit $failed

@@ -1,0 +1,81 @@
+#!/usr/bin/env bash
+# The portable static build: one self-contained, stripped file for its
+# architecture that answers as the native build does, also in a bare root
+# holding nothing but itself (and the emulator that runs it, for another
+# architecture) with /sys and /proc mounted, where the dynamic build cannot
+# even start. The bare root needs root; without it those cases skip, except
+# under CI, where a missing prerequisite fails.
+#
+#   static_test.sh ARCH NATIVE_PROGRAM [RUNNER] STATIC_PROGRAM
+set -u
+source "$(dirname "$0")/../../testlib.sh"
+arch=$1
+native=$2
+shift 2
+program=("$@")
+static=${!#}
+[ -f "$static" ] || missing "no $static: build it first"
+require file readelf "$1"
+
+# What file(1) calls the architecture, the size limit, and the alignment of
+# the loadable segments (aarch64 kernels may use 64 KiB pages).
+case $arch in
+x86_64) machine=x86-64 limit=65536 alignment=0x1000 ;;
+aarch64) machine="ARM aarch64" limit=81920 alignment=0x10000 ;;
+*) missing "no expectations for $arch" ;;
+esac
+
+description=$(file -b "$static")
+expect "static $machine executable, stripped ($description)" yes \
+    "$([[ $description == "ELF 64-bit LSB executable, $machine,"*", statically linked,"*", stripped" ]] &&
+        echo yes)"
+expect "no interpreter, no dynamic section" "" \
+    "$(readelf -lW "$static" | awk '$1 == "INTERP" || $1 == "DYNAMIC" { print $1 }')"
+expect "segments aligned to $alignment" "$alignment" \
+    "$(readelf -lW "$static" | awk '$1 == "LOAD" { print $NF }' | sort -u | xargs)"
+size=$(stat -c %s "$static")
+expect "under $((limit / 1024)) KiB ($size bytes)" yes "$([ "$size" -lt "$limit" ] && echo yes)"
+
+answer=$(outcome "$native")
+trace=$(outcome "$native" -h)
+expect "own namespace: the native build's answer (${answer%|*})" "$answer" \
+    "$(outcome "${program[@]}")"
+expect "own namespace, trace: the native build's lines" "$trace" \
+    "$(outcome "${program[@]}" -h)"
+
+[ "$(id -u)" = 0 ] || missing "the bare root cases need root"
+require unshare chroot mount
+
+bare=$(mktemp -d)
+trap 'rm -rf "$bare"' EXIT
+# Makes an empty root holding only the given programs, at its top, and the
+# mount points /sys and /proc; prints its directory.
+make_root() { # name program...
+    local root=$bare/$1 file
+    shift
+    mkdir -p "$root/sys" "$root/proc"
+    for file in "$@"; do
+        cp "$(command -v "$file")" "$root/"
+    done
+    echo "$root"
+}
+# Runs a command in the root, in a private mount namespace with this network
+# namespace's sysfs and a proc mounted there.
+in_root() { # root command...
+    unshare -m bash -uc 'mount -t sysfs sysfs "$0/sys" && mount -t proc proc "$0/proc" || exit
+        '"$(declare -f outcome)"'; outcome chroot "$0" "$@"' "$@"
+}
+
+root=$(make_root static "${program[@]}")
+command=()
+for file in "${program[@]}"; do
+    command+=("/${file##*/}")
+done
+expect "bare root: the same answer" "$answer" "$(in_root "$root" "${command[@]}" 2>&1)"
+expect "bare root, trace: the same lines" "$trace" "$(in_root "$root" "${command[@]}" -h 2>&1)"
+
+# The dynamic build needs its loader and C library, which a bare root lacks.
+root=$(make_root dynamic "$native")
+expect "bare root: the native build cannot start" "|127" \
+    "$(in_root "$root" "/${native##*/}" 2>/dev/null)"
+exit $failed
