@@ -4,17 +4,23 @@
 # system calls (strace), median wall time (hyperfine), each also as a ratio to
 # /bin/true, the floor of starting any process, and the size of each build of
 # ours. Needs hyperfine, valgrind and strace; builds the native and static
-# presets first.
+# presets first, and the aarch64 one (size only: its costs under emulation
+# mean nothing) where its cross compiler is here.
 #
 #   bench/run.sh [runs]
 set -euo pipefail
 cd "$(dirname "$0")/.."
 runs=${1:-500}
 
-for preset in native static; do
+presets=(native static)
+! command -v aarch64-linux-gnu-g++ >/dev/null || presets+=(static-aarch64)
+for preset in "${presets[@]}"; do
     cmake --preset "$preset" >/dev/null
     cmake --build --preset "$preset" --target primary-mac >/dev/null
 done
+# Other architectures' builds, shown by size.
+foreign=()
+[ ! -f build/static-aarch64/primary-mac ] || foreign+=(build/static-aarch64/primary-mac)
 program=build/native/primary-mac
 
 # The interface the program chose, found by its address.
@@ -60,11 +66,15 @@ done >"$results.counts"
 echo "primary-mac $answer via $iface; $(date -u +%Y-%m-%d), $(nproc) cores," \
     "$(sed -n 's/^model name\s*: //p' /proc/cpuinfo | head -n 1), Linux $(uname -r)"
 echo
-python3 - "$results" "$results.counts" "$python" "$floor" <<'PY'
+for build in "${foreign[@]}"; do
+    echo "$build $(stat -c %s "$build")"
+done >"$results.foreign"
+python3 - "$results" "$results.counts" "$results.foreign" "$python" "$floor" <<'PY'
 import json, sys
 results = json.load(open(sys.argv[1]))["results"]
 counts = [[int(n) for n in line.split()] for line in open(sys.argv[2])]
-python, floor = sys.argv[3], int(sys.argv[4])
+foreign = [line.split() for line in open(sys.argv[3])]
+python, floor = sys.argv[4], int(sys.argv[5])
 floor_instructions, floor_time = counts[floor][0], results[floor]["median"]
 print("| command | size (bytes) | instructions | × /bin/true | system calls "
       "| median wall time | × /bin/true |")
@@ -74,4 +84,6 @@ for result, (instructions, calls, size) in zip(results, counts):
     print(f"| `{command}` | {f'{size:,}' if size else ''} | {instructions:,} "
           f"| {instructions / floor_instructions:.2f} | {calls} "
           f"| {result['median'] * 1e3:.2f} ms | {result['median'] / floor_time:.2f} |")
+for build, size in foreign:
+    print(f"| `{build}` | {int(size):,} | | | | | |")
 PY

@@ -6,7 +6,7 @@ cd "$(dirname "$0")/.."
 
 packages=(cmake make g++ libgtest-dev iproute2 util-linux file
     g++-mingw-w64-i686 wine wine32:i386
-    musl-dev
+    musl-dev g++-aarch64-linux-gnu musl-dev:arm64 qemu-user-static
     clang libclang-rt-14-dev clang-format clang-tidy valgrind
     dpkg groff-base unzip git python3)
 missing=()
@@ -18,8 +18,11 @@ if [ ${#missing[@]} -gt 0 ] && [ "$(id -u)" != 0 ]; then
     # The tests that need them skip (and fail under CI).
     echo "missing packages: ${missing[*]}; run as root to install them" >&2
 elif [ ${#missing[@]} -gt 0 ]; then
-    # Wine runs the 32-bit executable with Debian's i386 packages.
-    dpkg --print-foreign-architectures | grep -qx i386 || dpkg --add-architecture i386
+    # Wine runs the 32-bit executable with Debian's i386 packages; the
+    # aarch64 build links musl from the arm64 ones.
+    for arch in i386 arm64; do
+        dpkg --print-foreign-architectures | grep -qx "$arch" || dpkg --add-architecture "$arch"
+    done
     apt-get update -q
     DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends "${missing[@]}"
 fi
@@ -28,11 +31,15 @@ if command -v i686-w64-mingw32-g++-win32 >/dev/null; then
     cmake --preset win32 -DPRIMARY_MAC_WERROR=ON
     cmake --build --preset win32
 fi
-# The portable static build, which the native build's tests check.
-if [ -f /usr/lib/x86_64-linux-musl/libc.a ]; then
-    cmake --preset static -DPRIMARY_MAC_WERROR=ON
-    cmake --build --preset static
-fi
+# The portable static builds, which the native build's tests check: each
+# where its compiler and musl are here.
+for static in "static x86_64 g++" "static-aarch64 aarch64 aarch64-linux-gnu-g++"; do
+    read -r preset arch compiler <<<"$static"
+    if command -v "$compiler" >/dev/null && [ -f "/usr/lib/$arch-linux-musl/libc.a" ]; then
+        cmake --preset "$preset" -DPRIMARY_MAC_WERROR=ON
+        cmake --build --preset "$preset"
+    fi
+done
 cmake --preset native -DPRIMARY_MAC_WERROR=ON
 cmake --build --preset native -j "$(nproc)"
 ctest --preset native -j "$(nproc)"
