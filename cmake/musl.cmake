@@ -8,6 +8,10 @@
 set(CMAKE_SYSTEM_NAME Linux)
 # What the project asks to tell this build apart: its packaging is a tarball.
 set(PRIMARY_MAC_PORTABLE ON)
+# The hardening flags meant for the distribution's dynamic build (PIE, RELRO,
+# fortified glibc calls) are not for this one: it is a fixed-address static
+# file, and musl has no fortified calls.
+set(PRIMARY_MAC_HARDEN OFF)
 
 set(musl_include /usr/include/${musl_triple})
 set(musl_lib /usr/lib/${musl_triple})
