@@ -34,7 +34,8 @@ bool ReadEntry(const char *sysfs_net, const char *name, const char *entry, char 
     char path[512];
     if (!EntryPath(path, sysfs_net, name, entry))
         return false;
-    const int fd = open(path, O_RDONLY | O_CLOEXEC);
+    // openat: musl's open() follows O_CLOEXEC with an fcntl for old kernels.
+    const int fd = openat(AT_FDCWD, path, O_RDONLY | O_CLOEXEC);
     if (fd < 0)
         return false;
     ssize_t length;
