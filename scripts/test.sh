@@ -5,7 +5,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 packages=(cmake make g++ libgtest-dev iproute2 util-linux file
-    g++-mingw-w64-i686 wine wine32:i386
+    g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine wine32:i386 wine64
     musl-dev g++-aarch64-linux-gnu musl-dev:arm64 qemu-user-static
     clang libclang-rt-14-dev clang-format clang-tidy valgrind
     dpkg groff-base unzip git python3)
@@ -27,15 +27,17 @@ elif [ ${#missing[@]} -gt 0 ]; then
     DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends "${missing[@]}"
 fi
 
-if command -v i686-w64-mingw32-g++-win32 >/dev/null; then
-    cmake --preset win32 -DPRIMARY_MAC_WERROR=ON
-    cmake --build --preset win32
-fi
-# The portable static builds, which the native build's tests check: each
-# where its compiler and musl are here.
-for static in "static x86_64 g++" "static-aarch64 aarch64 aarch64-linux-gnu-g++"; do
-    read -r preset arch compiler <<<"$static"
-    if command -v "$compiler" >/dev/null && [ -f "/usr/lib/$arch-linux-musl/libc.a" ]; then
+# The Windows and the portable static builds, which the native build's tests
+# check: each where its compiler (and musl, for a static one) is here.
+crosses=(
+    "win32 i686-w64-mingw32-g++-win32"
+    "win64 x86_64-w64-mingw32-g++-win32"
+    "static g++ /usr/lib/x86_64-linux-musl/libc.a"
+    "static-aarch64 aarch64-linux-gnu-g++ /usr/lib/aarch64-linux-musl/libc.a"
+)
+for cross in "${crosses[@]}"; do
+    read -r preset compiler library <<<"$cross"
+    if command -v "$compiler" >/dev/null && { [ -z "$library" ] || [ -f "$library" ]; }; then
         cmake --preset "$preset" -DPRIMARY_MAC_WERROR=ON
         cmake --build --preset "$preset"
     fi

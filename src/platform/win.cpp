@@ -7,10 +7,13 @@
 
 #include "../bounded_text.h"
 
-// The record layout of the platform's own compiler (64-bit time_t), so that
-// the buffer handed to the query is the 10368 bytes of 16 records.
-static_assert(sizeof(IP_ADAPTER_INFO) == 648, "IP_ADAPTER_INFO must be the 648-byte layout");
-static_assert(sizeof(IP_ADAPTER_INFO[kAdapterRecords]) == 10368, "adapter buffer size");
+// The record layout of the platform's own compiler (64-bit time_t): 648
+// bytes on 32-bit Windows, 704 on 64-bit, so that the buffer handed to the
+// query is 16 whole records.
+constexpr unsigned kRecordSize = sizeof(void *) == 8 ? 704 : 648;
+static_assert(sizeof(IP_ADAPTER_INFO) == kRecordSize,
+              "IP_ADAPTER_INFO must be the platform's layout");
+static_assert(sizeof(IP_ADAPTER_INFO[kAdapterRecords]) == 16 * kRecordSize, "adapter buffer size");
 
 AdapterQuery QueryAdapters(IP_ADAPTER_INFO (&records)[kAdapterRecords],
                            char (&failure)[kQueryFailureSize]) {

@@ -6,24 +6,40 @@
 # case runs a whole Wine session in a private namespace (root, unshare) holding
 # the interfaces made for it.
 #
+# Takes the executable and its flavour: win32 (the product) or win64.
+#
 # Without root, Wine or the executable the cases skip, except under CI, where
 # a missing prerequisite fails.
 set -u
 source "$(dirname "$0")/../testlib.sh"
 exe=$1
+flavour=${2:-win32}
+case $flavour in
+win32) format="PE32 executable (console) Intel 80386" tools=i686-w64-mingw32 ;;
+win64) format="PE32+ executable (console) x86-64" tools=x86_64-w64-mingw32 ;;
+*) echo "unknown flavour $flavour" >&2 && exit 2 ;;
+esac
 
-[ -f "$exe" ] || missing "no $exe (cmake --preset win32 && cmake --build --preset win32)"
+[ -f "$exe" ] || missing "no $exe (cmake --preset $flavour && cmake --build --preset $flavour)"
 [ "$(id -u)" = 0 ] || missing "the Wine cases need root"
-require unshare ip wine i686-w64-mingw32-objdump file strings
+require unshare ip wine "$tools-objdump" "$tools-windres" file
 
-# The build itself: a PE32 console program for i386 that needs nothing but
-# the operating system's own DLLs, and stays small.
-expect "PE32 console i386" "PE32 executable (console) Intel 80386" \
-    "$(file -b "$exe" | grep -o 'PE32 executable (console) Intel 80386')"
+# The build itself: a console program for its processor that needs nothing
+# but the operating system's own DLLs, and stays small.
+expect "$format" "$format" "$(file -b "$exe" | grep -o "$format")"
+headers=$("$tools-objdump" -p "$exe")
 expect "imports only system DLLs" "IPHLPAPI.DLL KERNEL32.dll msvcrt.dll" \
-    "$(i686-w64-mingw32-objdump -p "$exe" | sed -n 's/^\s*DLL Name: //p' | sort | xargs)"
-expect "version resource names the product" "ProductName primary-mac" \
-    "$(strings -el "$exe" | grep -A1 -x ProductName | xargs)"
+    "$(sed -n 's/^\s*DLL Name: //p' <<<"$headers" | sort | xargs)"
+expect "ASLR, DEP and terminal-server aware" "DYNAMIC_BASE NX_COMPAT TERMINAL_SERVICE_AWARE" \
+    "$(grep -owE 'DYNAMIC_BASE|NX_COMPAT|TERMINAL_SERVICE_AWARE' <<<"$headers" | sort | xargs)"
+# The resources as windres decodes them from the executable.
+resources=$("$tools-windres" -i "$exe" -O rc)
+manifest=$(sed -n '/^1 24 /,/^END/p' <<<"$resources")
+expect "manifest runs as invoker" 1 "$(grep -c 'level=""asInvoker""' <<<"$manifest")"
+expect "manifest lists Windows Vista to 11" 5 "$(grep -c '<supportedOS Id=' <<<"$manifest")"
+expect "version resource complete" \
+    "CompanyName FileDescription FileVersion InternalName LegalCopyright OriginalFilename ProductName ProductVersion" \
+    "$(sed -n 's/^ *VALUE "\([A-Za-z]*\)", "[^"].*/\1/p' <<<"$resources" | sort | xargs)"
 size=$(stat -c %s "$exe")
 expect "under 64 KiB ($size bytes)" yes "$([ "$size" -lt 65536 ] && echo yes)"
 
@@ -34,11 +50,11 @@ trap 'rm -rf "$WINEPREFIX"' EXIT
 # that its wineserver is gone with it.
 unshare -n bash -c 'wineboot -i >/dev/null 2>&1; wineserver -w'
 
-# Runs the executable with the given arguments in a private namespace after
-# `setup`, in which add NAME INDEX MAC makes an Ethernet interface. Prints its
-# whole output, "|" and its exit status. With via=closed_pipe its standard
-# output is a pipe whose reader has gone.
-run() { # setup [args...]
+# Runs a Windows program with the given arguments in a private namespace
+# after `setup`, in which add NAME INDEX MAC makes an Ethernet interface.
+# Prints its whole output, "|" and its exit status. With via=closed_pipe its
+# standard output is a pipe whose reader has gone.
+run_program() { # setup program [args...]
     local setup=$1
     shift
     unshare -n bash -euc "$(declare -f closed_pipe)"'
@@ -47,8 +63,26 @@ run() { # setup [args...]
         status=0
         ${via:-} wine "$0" "$@" || status=$?
         wineserver -w
-        printf "|%d" $status' "$exe" "$@"
+        printf "|%d" $status' "$@"
 }
+run() { run_program "$1" "$exe" "${@:2}"; } # setup [args...]
+
+# The README's batch capture, run by Wine's cmd with MAC set beforehand.
+# Wine's drive Z: is the root directory.
+windows_path() { local path=Z:$(realpath "$1") && echo "${path//\//\\}"; }
+bat=$WINEPREFIX/capture.bat
+{
+    echo "@echo off"
+    echo "set PATH=$(windows_path "${exe%/*}");%PATH%"
+    echo "set MAC=stale"
+    sed -n '/^```bat$/,/^```$/{/^```/d;p}' "$(dirname "$0")/../../README.md"
+    echo "echo [%MAC%]"
+} | sed 's/$/\r/' >"$bat"
+expect "batch capture: the address" "[02-00-00-00-00-07]"$'\r\n'"|0" \
+    "$(run_program 'add lan7 7 02:00:00:00:00:07' cmd /c "$(windows_path "$bat")")"
+expect "batch capture: no adapter empties the variable" \
+    "no wired Ethernet adapter"$'\r\n'"[]"$'\r\n'"|0" \
+    "$(run_program ':' cmd /c "$(windows_path "$bat")")"
 
 expect "lowest index among eligible adapters" "02-00-00-00-00-07|0" \
     "$(run 'add lan12 12 02:00:00:00:00:0c; add lan7 7 02:00:00:00:00:07
