@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # The whole test suite, from a fresh Debian 12 machine: installs what is
-# missing (as root, with apt-get), builds, and runs every test.
+# missing (as root, with apt-get), builds, and runs every test. It builds in
+# trees of its own under build/ci, so the user's build/native and the other
+# presets' trees stay as they were.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -9,23 +11,19 @@ packages=(cmake make g++ libgtest-dev iproute2 util-linux file
     musl-dev g++-aarch64-linux-gnu musl-dev:arm64 qemu-user-static
     clang libclang-rt-14-dev clang-format clang-tidy valgrind
     dpkg groff-base unzip git python3)
-missing=()
-for package in "${packages[@]}"; do
-    dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'ok installed' ||
-        missing+=("$package")
-done
-if [ ${#missing[@]} -gt 0 ] && [ "$(id -u)" != 0 ]; then
-    # The tests that need them skip (and fail under CI).
-    echo "missing packages: ${missing[*]}; run as root to install them" >&2
-elif [ ${#missing[@]} -gt 0 ]; then
-    # Wine runs the 32-bit executable with Debian's i386 packages; the
-    # aarch64 build links musl from the arm64 ones.
-    for arch in i386 arm64; do
-        dpkg --print-foreign-architectures | grep -qx "$arch" || dpkg --add-architecture "$arch"
-    done
-    apt-get update -q
-    DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends "${missing[@]}"
-fi
+scripts/install-missing.sh "${packages[@]}"
+
+ci=$PWD/build/ci
+build() { # preset [cmake options...]
+    local preset=$1
+    shift
+    cmake --preset "$preset" -B "$ci/$preset" -DPRIMARY_MAC_WERROR=ON "$@"
+    cmake --build "$ci/$preset" -j "$(nproc)"
+}
+# (ctest --preset would run in the preset's own tree, whatever --test-dir says.)
+run_tests() { # preset
+    (cd "$ci/$1" && ctest --output-on-failure -j "$(nproc)")
+}
 
 # The Windows and the portable static builds, which the native build's tests
 # check: each where its compiler (and musl, for a static one) is here.
@@ -38,13 +36,13 @@ crosses=(
 for cross in "${crosses[@]}"; do
     read -r preset compiler library <<<"$cross"
     if command -v "$compiler" >/dev/null && { [ -z "$library" ] || [ -f "$library" ]; }; then
-        cmake --preset "$preset" -DPRIMARY_MAC_WERROR=ON
-        cmake --build --preset "$preset"
+        build "$preset"
     fi
 done
-cmake --preset native -DPRIMARY_MAC_WERROR=ON
-cmake --build --preset native -j "$(nproc)"
-ctest --preset native -j "$(nproc)"
+build native -DPRIMARY_MAC_REQUIRE_TESTS=ON \
+    -DPRIMARY_MAC_WIN32_BUILD="$ci/win32" -DPRIMARY_MAC_WIN64_BUILD="$ci/win64" \
+    -DPRIMARY_MAC_STATIC_BUILD="$ci/static" -DPRIMARY_MAC_STATIC_AARCH64_BUILD="$ci/static-aarch64"
+run_tests native
 
 # The unit and fake-list tests again under AddressSanitizer and
 # UndefinedBehaviorSanitizer, and a minute of fuzzing (clang).
@@ -53,6 +51,7 @@ if ! command -v clang++ >/dev/null; then
     [ "${CI:-}" != true ] || exit 1
     exit 0
 fi
-cmake --preset sanitize -DPRIMARY_MAC_WERROR=ON
-cmake --build --preset sanitize -j "$(nproc)"
-ctest --preset sanitize -j "$(nproc)"
+build sanitize -DPRIMARY_MAC_REQUIRE_TESTS=ON
+# As the sanitize test preset sets them.
+export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+run_tests sanitize
