@@ -1,13 +1,4 @@
-# Cross-compiling the 32-bit x86 Windows console executable with Debian's
-# MinGW-w64 (package g++-mingw-w64-i686). The win32 thread model needs no
-# winpthread runtime.
-set(CMAKE_SYSTEM_NAME Windows)
+# The 32-bit x86 Windows executable (package g++-mingw-w64-i686).
 set(CMAKE_SYSTEM_PROCESSOR x86)
-
-set(CMAKE_CXX_COMPILER i686-w64-mingw32-g++-win32)
-set(CMAKE_RC_COMPILER i686-w64-mingw32-windres)
-
-set(CMAKE_FIND_ROOT_PATH /usr/i686-w64-mingw32)
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+set(mingw_triple i686-w64-mingw32)
+include(${CMAKE_CURRENT_LIST_DIR}/mingw-w64.cmake)
