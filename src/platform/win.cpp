@@ -1,7 +1,6 @@
 // The adapter list on Windows: the IP Helper query itself.
 #include "adapters.h"
 
-#include <errno.h>
 #include <stdio.h>
 #include <string.h>
 

@@ -3,8 +3,10 @@
 #
 # In this machine's own namespace its answer must equal one worked out here
 # from `ip -o link` and sysfs. In private network namespaces (root, unshare,
-# ip) holding only software interfaces it must print nothing. Without root
-# those cases skip, except under CI, where a missing prerequisite fails.
+# ip) holding only software interfaces it must print nothing; in ones laid out
+# as a big server it must list the 16 lowest adapters and choose among them.
+# Without root those cases skip, except under CI, where a missing
+# prerequisite fails.
 #
 #   netns_test.sh [RUNNER] PROGRAM
 #
@@ -16,7 +18,7 @@ bin=$(printf '%q ' "$@") # as the scripts run in the namespaces take it
 [ -f "${!#}" ] || missing "no ${!#}: build it first"
 require "$1"
 
-# This namespace's device-backed interfaces as "index name description mac",
+# This namespace's device-backed interfaces as "index type description mac",
 # in index order, worked out from the tools a person would use by hand.
 device_links() {
     ip -o link | sort -n | while IFS= read -r line; do
