@@ -5,7 +5,7 @@
 #include <stdio.h>
 #include <string.h>
 
-#include "platform/adapters.h"
+#include "platform/output.h"
 #include "scan.h"
 #include "trace.h"
 

@@ -1,6 +1,5 @@
-// The one seam between the program and the operating system: the list of
-// network adapters, delivered the way Windows' GetAdaptersInfo delivers it,
-// and the little that standard output needs from the platform.
+// The seam between the program and the operating system's adapter list: the
+// network adapters, delivered the way Windows' GetAdaptersInfo delivers them.
 //
 // On Windows the record is the platform's own IP_ADAPTER_INFO. Elsewhere it is
 // a record of ours with the same names, types and meanings for the fields the
@@ -58,10 +57,3 @@ enum class AdapterQuery {
 // `records` holds no list; on kFailed, `failure` names the cause.
 AdapterQuery QueryAdapters(IP_ADAPTER_INFO (&records)[kAdapterRecords],
                            char (&failure)[kQueryFailureSize]);
-
-// Makes a failed write of standard output an error to report rather than the
-// end of the process (a closed pipe raises SIGPIPE where there is one).
-void PrepareStandardOutput();
-
-// Names the error of a failed write of standard output, given its errno.
-const char *WriteFailureText(int error);

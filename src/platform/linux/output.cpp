@@ -1,8 +1,8 @@
 // Standard output on Linux.
+#include "../output.h"
+
 #include <signal.h>
 #include <string.h>
-
-#include "../adapters.h"
 
 void PrepareStandardOutput() {
     // A reader that has gone away would otherwise end the process silently,

@@ -1,10 +1,10 @@
 // The adapter list on Windows: the IP Helper query itself.
-#include "adapters.h"
+#include "../adapters.h"
 
 #include <stdio.h>
 #include <string.h>
 
-#include "../bounded_text.h"
+#include "../../bounded_text.h"
 
 // The record layout of the platform's own compiler (64-bit time_t): 648
 // bytes on 32-bit Windows, 704 on 64-bit, so that the buffer handed to the
@@ -37,15 +37,4 @@ AdapterQuery QueryAdapters(IP_ADAPTER_INFO (&records)[kAdapterRecords],
     if (length == 0)
         snprintf(failure, sizeof failure, "error %lu", static_cast<unsigned long>(status));
     return AdapterQuery::kFailed;
-}
-
-void PrepareStandardOutput() {}
-
-const char *WriteFailureText(int error) {
-    // The C runtime reports a write to a pipe whose reader has gone as a bad
-    // argument; the system's own error says what happened.
-    const DWORD cause = GetLastError();
-    if (cause == ERROR_BROKEN_PIPE || cause == ERROR_NO_DATA || cause == ERROR_PIPE_NOT_CONNECTED)
-        return "Broken pipe";
-    return strerror(error);
 }
