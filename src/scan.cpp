@@ -13,6 +13,13 @@ namespace {
 // Room for any MAC text (8 bytes make 23 characters) with plenty to spare.
 constexpr size_t kMacTextSize = 180;
 
+// Room for one byte's two hex digits, with plenty to spare.
+constexpr size_t kByteTextSize = 20;
+
+// VirtualBox's host-only adapters, by the start of their description: the
+// word and a space, so that a description of the bare word is not one.
+constexpr char kVirtualBoxPrefix[] = "VIRTUALBOX ";
+
 // Renders the hardware address as upper-case hex byte pairs joined by '-',
 // empty for an address of length 0. The length is read as a signed count and
 // capped at the field's size, so a malformed record cannot make us read past
@@ -22,7 +29,7 @@ void RenderMacText(const IP_ADAPTER_INFO &adapter, char (&mac)[kMacTextSize]) {
     const int32_t length = static_cast<int32_t>(adapter.AddressLength);
     const int32_t capacity = sizeof adapter.Address;
     for (int32_t i = 0; i < length && i < capacity; ++i) {
-        char pair[20];
+        char pair[kByteTextSize];
         snprintf(pair, sizeof pair, "%02X", static_cast<unsigned>(adapter.Address[i]));
         if (i != 0)
             AppendText(mac, sizeof mac, "-");
@@ -35,7 +42,7 @@ void RenderMacText(const IP_ADAPTER_INFO &adapter, char (&mac)[kMacTextSize]) {
 void UpperCaseAscii(char *text) {
     for (; *text != '\0'; ++text)
         if (*text >= 'a' && *text <= 'z')
-            *text = static_cast<char>(*text - 0x20);
+            *text = static_cast<char>(*text - ('a' - 'A'));
 }
 
 // Whether the adapter is a wired Ethernet adapter that may be the primary
@@ -48,7 +55,8 @@ bool IsEligible(const IP_ADAPTER_INFO &adapter, const char *mac) {
     CopyText(description, sizeof description, adapter.Description, sizeof adapter.Description);
     UpperCaseAscii(description);
 
-    return adapter.Type == MIB_IF_TYPE_ETHERNET && strncmp(description, "VIRTUALBOX ", 11) != 0 &&
+    return adapter.Type == MIB_IF_TYPE_ETHERNET &&
+           strncmp(description, kVirtualBoxPrefix, sizeof kVirtualBoxPrefix - 1) != 0 &&
            strstr(description, "BLUETOOTH") == nullptr &&
            strstr(description, "WIRELESS") == nullptr && strstr(description, "WI-FI") == nullptr &&
            strstr(description, "WIFI") == nullptr && mac[0] != '\0';
