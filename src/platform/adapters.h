@@ -53,7 +53,8 @@ enum class AdapterQuery {
 
 // Fills `records` with one record per adapter, in the platform's order: the
 // first at records[0], each linked to the next through Next, the last with a
-// null Next. One call, on the fixed buffer. Unless it returns kListed,
-// `records` holds no list; on kFailed, `failure` names the cause.
+// null Next; of more adapters than it holds, those with the lowest indices.
+// Unless it returns kListed, `records` holds no list; on kFailed, `failure`
+// names the cause.
 AdapterQuery QueryAdapters(IP_ADAPTER_INFO (&records)[kAdapterRecords],
                            char (&failure)[kQueryFailureSize]);

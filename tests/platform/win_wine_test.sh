@@ -6,7 +6,8 @@
 # case runs a whole Wine session in a private namespace (root, unshare) holding
 # the interfaces made for it.
 #
-# Takes the executable and its flavour: win32 (the product) or win64.
+# Takes the executable and its flavour: win32 (the product) or win64. The
+# query's own cases run the scripted_query program built beside it.
 #
 # Without root, Wine or the executable the cases skip, except under CI, where
 # a missing prerequisite fails.
@@ -20,7 +21,10 @@ win64) format="PE32+ executable (console) x86-64" tools=x86_64-w64-mingw32 ;;
 *) echo "unknown flavour $flavour" >&2 && exit 2 ;;
 esac
 
-[ -f "$exe" ] || missing "no $exe (cmake --preset $flavour && cmake --build --preset $flavour)"
+scripted=$(dirname "$exe")/tests/platform/win/scripted_query.exe
+for file in "$exe" "$scripted"; do
+    [ -f "$file" ] || missing "no $file (cmake --preset $flavour && cmake --build --preset $flavour)"
+done
 [ "$(id -u)" = 0 ] || missing "the Wine cases need root"
 require unshare ip wine "$tools-objdump" "$tools-windres" file
 
@@ -101,9 +105,19 @@ expect "only excluded adapters: nothing" "|0" \
     "$(run 'add wifi2 2 02:00:00:00:00:02; add Bluetooth3 3 02:00:00:00:00:03')"
 sixteen='for i in $(seq 35 -1 20); do add lan$i $i 02:00:00:00:00:$(printf %02x $i); done'
 expect "16 adapters: the lowest" "02-00-00-00-00-14|0" "$(run "$sixteen")"
-expect "17 adapters overflow the buffer: nothing, exit 1 and the cause" \
-    "primary-mac: cannot list network adapters: the list does not fit in 16 adapter records"$'\r\n|1' \
-    "$(run "$sixteen; add lan40 40 02:00:00:00:00:28" 2>&1)"
+# Lists that overflow the scan's buffer: asked again, on a buffer as large as
+# the platform asks for.
+expect "17 adapters: the lowest" "02-00-00-00-00-14|0" "$(run "$sixteen; add lan40 40 02:00:00:00:00:28")"
+traced=$(run "$sixteen; add wifi17 17 02:00:00:00:00:11; add Bluetooth18 18 02:00:00:00:00:12
+              add wireless19 19 02:00:00:00:00:13; add lan36 36 02:00:00:00:00:24" -h)
+expect "20 adapters, the 3 lowest excluded: the 16 lowest traced, then the lowest eligible" \
+    "$(seq -s ' ' 17 32) 02-00-00-00-00-14|0" \
+    "$(grep -o 'index:[0-9]*' <<<"$traced" | cut -d: -f2 | xargs) ${traced##*$'\n'}"
+expect "one adapter with 300 addresses, more than the buffer holds: its address" \
+    "02-00-00-00-00-07|0" \
+    "$(run 'add lan7 7 02:00:00:00:00:07
+            for i in $(seq 300); do echo "addr add 10.0.$((i / 250)).$((i % 250 + 1)) dev lan7"; done |
+                ip -batch -')"
 expect "trace: a line per adapter with CR LF, then the answer with no line end" \
     "mac: MAC: index:2 IndMac:-1 eth:n isEth:n"$'\r\n'"\
 mac: MAC:02-00-00-00-00-07 index:7 IndMac:-1 eth:n isEth:y"$'\r\n'"\
@@ -117,5 +131,22 @@ expect "lookalike arguments ignored" "02-00-00-00-00-07|0" \
 expect "standard output a pipe whose reader has gone: exit 1 and a message" \
     "primary-mac: cannot write standard output: Broken pipe"$'\r\n|1' \
     "$(via=closed_pipe run 'add lan7 7 02:00:00:00:00:07' 2>&1)"
+
+# The query on a scripted platform: what it holds at each call, and what the
+# layer makes of it, with the buffer it offered at each call (in records).
+query() { run_program ':' "$scripted" "$@"; } # steps...
+lowest=$(seq -s ' ' 16 -1 1)
+expect "a list that fits: one call, on the scan's buffer" "3 2 1; calls: 16|0" "$(query list:3)"
+expect "20 adapters: the 16 lowest, nothing left pointing into the larger buffer" \
+    "$lowest; calls: 16 20|0" "$(query list:20)"
+expect "a list that grows: fits the third larger buffer" \
+    "$lowest; calls: 16 17 18 19|0" "$(query list:17 list:18 list:19 list:19)"
+expect "a list that keeps growing: no fourth, and the cause" \
+    "failed: the adapter list kept growing; calls: 16 17 18 19|0" \
+    "$(query list:17 list:18 list:19 list:20)"
+expect "no adapters any more at the second call" "no adapters; calls: 16 17|0" \
+    "$(query list:17 nodata)"
+expect "an error at the second call: the system's text" "failed: Access denied; calls: 16 17|0" \
+    "$(query list:17 error:5)"
 
 exit $failed

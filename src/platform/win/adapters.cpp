@@ -1,40 +1,75 @@
 // The adapter list on Windows: the IP Helper query itself.
+//
+// The first call is on the scan's own buffer of 16 records, and a list that
+// fits is taken as it is. A longer one (more adapters, or adapters with many
+// addresses, each of which takes room in the same buffer) is fetched whole
+// into a buffer of the size the platform asks for, and the scan gets the 16
+// adapters with the lowest indices from it.
 #include "../adapters.h"
 
 #include <stdio.h>
+#include <stdlib.h>
 #include <string.h>
 
 #include "../../bounded_text.h"
+#include "lowest_adapters.h"
 
 // The record layout of the platform's own compiler (64-bit time_t): 648
-// bytes on 32-bit Windows, 704 on 64-bit, so that the buffer handed to the
-// query is 16 whole records.
+// bytes on 32-bit Windows, 704 on 64-bit, so that the first call is handed
+// the scan's buffer of whole records, 10,368 bytes on 32-bit.
 constexpr unsigned kRecordSize = sizeof(void *) == 8 ? 704 : 648;
 static_assert(sizeof(IP_ADAPTER_INFO) == kRecordSize,
               "IP_ADAPTER_INFO must be the platform's layout");
-static_assert(sizeof(IP_ADAPTER_INFO[kAdapterRecords]) == 16 * kRecordSize, "adapter buffer size");
 
-AdapterQuery QueryAdapters(IP_ADAPTER_INFO (&records)[kAdapterRecords],
-                           char (&failure)[kQueryFailureSize]) {
-    // One call, never repeated with a larger buffer.
-    ULONG size = sizeof records;
-    const DWORD status = GetAdaptersInfo(records, &size);
-    if (status == ERROR_SUCCESS)
-        return AdapterQuery::kListed;
-    if (status == ERROR_NO_DATA)
-        return AdapterQuery::kNoAdapters;
+namespace {
 
-    if (status == ERROR_BUFFER_OVERFLOW) {
-        CopyText(failure, sizeof failure, "the list does not fit in 16 adapter records");
-        return AdapterQuery::kFailed;
+// Calls after the first, each on a buffer of the size the call before asked
+// for. The list can grow in between, but not for long.
+constexpr int kLargerBufferCalls = 3;
+
+// Queries again, on heap buffers of the size the platform asks for, while the
+// list outgrows them; fills `records` from a list that is complete.
+DWORD QueryWholeList(ULONG size, IP_ADAPTER_INFO (&records)[kAdapterRecords]) {
+    DWORD status = ERROR_BUFFER_OVERFLOW;
+    for (int call = 0; call < kLargerBufferCalls && status == ERROR_BUFFER_OVERFLOW; ++call) {
+        auto *list = static_cast<IP_ADAPTER_INFO *>(malloc(size));
+        if (list == nullptr)
+            return ERROR_NOT_ENOUGH_MEMORY;
+        status = GetAdaptersInfo(list, &size);
+        if (status == ERROR_SUCCESS)
+            CopyLowestAdapters(list, records);
+        free(list);
     }
-    // The system's text for the error, without the period and line end that
-    // close its sentence; its number when it has none.
+    return status;
+}
+
+// The system's text for the error, without the period and line end that close
+// its sentence; its number when it has none.
+void DescribeError(DWORD status, char (&failure)[kQueryFailureSize]) {
     DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
                                   nullptr, status, 0, failure, sizeof failure, nullptr);
     while (length > 0 && strchr(" .\r\n", failure[length - 1]) != nullptr)
         failure[--length] = '\0';
     if (length == 0)
         snprintf(failure, sizeof failure, "error %lu", static_cast<unsigned long>(status));
+}
+
+} // namespace
+
+AdapterQuery QueryAdapters(IP_ADAPTER_INFO (&records)[kAdapterRecords],
+                           char (&failure)[kQueryFailureSize]) {
+    ULONG size = sizeof records;
+    DWORD status = GetAdaptersInfo(records, &size);
+    if (status == ERROR_BUFFER_OVERFLOW)
+        status = QueryWholeList(size, records);
+
+    if (status == ERROR_SUCCESS)
+        return AdapterQuery::kListed;
+    if (status == ERROR_NO_DATA)
+        return AdapterQuery::kNoAdapters;
+    if (status == ERROR_BUFFER_OVERFLOW)
+        CopyText(failure, sizeof failure, "the adapter list kept growing");
+    else
+        DescribeError(status, failure);
     return AdapterQuery::kFailed;
 }
