@@ -37,16 +37,23 @@ bool TakeLink(LinkDump &dump, const nlmsghdr *message) {
          attribute = RTA_NEXT(attribute, length)) {
         const auto *data = static_cast<const char *>(RTA_DATA(attribute));
         const size_t size = RTA_PAYLOAD(attribute);
-        const bool terminated = memchr(data, '\0', size) != nullptr;
-        if (attribute->rta_type == IFLA_IFNAME && terminated) {
-            link.name = data;
-        } else if (attribute->rta_type == IFLA_PHYS_PORT_NAME && terminated) {
-            // The driver's own name for the port, which the kernel puts in
-            // the dump: no sysfs read needed.
-            link.port_name = data;
-        } else if (attribute->rta_type == IFLA_ADDRESS) {
+        switch (attribute->rta_type) {
+        case IFLA_IFNAME:
+            if (memchr(data, '\0', size) != nullptr)
+                link.name = data;
+            break;
+        case IFLA_PHYS_PORT_NAME:
+            // The driver's own name for the port, a fact from the kernel that
+            // it puts in the dump: no sysfs read needed.
+            if (memchr(data, '\0', size) != nullptr)
+                link.port_name = data;
+            break;
+        case IFLA_ADDRESS:
             link.address = reinterpret_cast<const uint8_t *>(data);
             link.address_length = size;
+            break;
+        default:
+            break;
         }
     }
     if (link.name != nullptr)

@@ -17,27 +17,54 @@ namespace {
 // Room for one attribute's value: a number, a word, an address.
 constexpr size_t kValueSize = 128;
 
-// Appends "/" and `part` to `path`; false when it does not fit.
-bool AppendPart(char (&path)[kSysfsPathSize], const char *part) {
-    return AppendText(path, sizeof path, "/") && AppendText(path, sizeof path, part);
+// A path under the sysfs root, built a part at a time: a directory, then in
+// turn the files in it. Each part is copied once: an interface has many
+// entries to read, on hosts with hundreds of interfaces.
+struct SysfsPath {
+    char text[kSysfsPathSize];
+    size_t length; // the directory's
+};
+
+// Puts "/" and `part` after the first `length` bytes; false when it does not
+// fit.
+bool PutPart(SysfsPath &path, size_t length, const char *part) {
+    if (length + 1 >= sizeof path.text)
+        return false;
+    path.text[length] = '/';
+    return CopyText(path.text + length + 1, sizeof path.text - length - 1, part);
 }
 
-// Builds ROOT/class/net/NAME, and /ENTRY when there is one; false when it
-// does not fit.
-bool EntryPath(char (&path)[kSysfsPathSize], const char *root, const char *name,
-               const char *entry = nullptr) {
+// Adds `part` to the path's directory.
+bool Extend(SysfsPath &path, const char *part) {
+    const bool fits = PutPart(path, path.length, part);
+    path.length += strlen(path.text + path.length);
+    return fits;
+}
+
+// Makes `path` the directory ROOT/DIRECTORY/NAME; false when it does not fit.
+bool StartPath(SysfsPath &path, const char *root, const char *directory, const char *name) {
+    const bool fits = CopyText(path.text, sizeof path.text, root);
+    path.length = strlen(path.text);
+    return fits && Extend(path, directory) && Extend(path, name);
+}
+
+// Makes `path` the directory's own path again.
+const char *Directory(SysfsPath &path) {
+    path.text[path.length] = '\0';
+    return path.text;
+}
+
+// Makes `path` the path of `file` in the directory; false when it does not fit.
+bool InDirectory(SysfsPath &path, const char *file) {
+    return PutPart(path, path.length, file);
+}
+
+// Makes `path` the interface's entry, ROOT/class/net/NAME.
+bool EntryPath(SysfsPath &path, const char *root, const char *name) {
     // Names come from the kernel, which forbids '/'; never let one walk the tree.
     if (strchr(name, '/') != nullptr || strcmp(name, ".") == 0 || strcmp(name, "..") == 0)
         return false;
-    return CopyText(path, sizeof path, root) && AppendPart(path, "class/net") &&
-           AppendPart(path, name) && (entry == nullptr || AppendPart(path, entry));
-}
-
-// Builds ROOT/devices/DEVICE/ATTRIBUTE.
-bool DevicePath(char (&path)[kSysfsPathSize], const char *root, const char *device,
-                const char *attribute) {
-    return CopyText(path, sizeof path, root) && AppendPart(path, "devices") &&
-           AppendPart(path, device) && AppendPart(path, attribute);
+    return StartPath(path, root, "class/net", name);
 }
 
 // Reads a small sysfs file into `text`, terminated; false when it cannot be
@@ -96,37 +123,32 @@ bool ReadLink(const char *path, char (&target)[kSysfsPathSize]) {
 }
 
 // Follows the relative link `target` from the directory `path` (relative to
-// the sysfs root) by its text, as the kernel would: sysfs links lead to real
-// directories, never through other links. False when it leaves the root or
-// does not fit.
+// the sysfs root) by its text, as the kernel would for a sysfs link: it climbs
+// with "../" and then names real directories. False for any other link, one
+// that leaves the root, or a path that does not fit.
 bool FollowLink(char (&path)[kSysfsPathSize], const char *target) {
-    while (*target != '\0') {
-        const char *end = strchrnul(target, '/');
-        const auto length = static_cast<size_t>(end - target);
-        if (length == 2 && strncmp(target, "..", 2) == 0) {
-            if (path[0] == '\0')
-                return false;
-            char *slash = strrchr(path, '/');
-            *(slash != nullptr ? slash : path) = '\0';
-        } else if (length != 0 && !(length == 1 && *target == '.')) {
-            if ((path[0] != '\0' && !AppendText(path, sizeof path, "/")) ||
-                !AppendText(path, sizeof path, target, length))
-                return false;
-        }
-        target = *end == '\0' ? end : end + 1;
+    size_t used = strlen(path);
+    for (; strncmp(target, "../", 3) == 0; target += 3) {
+        if (used == 0)
+            return false;
+        const auto *slash = static_cast<const char *>(memrchr(path, '/', used));
+        used = slash != nullptr ? static_cast<size_t>(slash - path) : 0;
     }
-    return true;
+    path[used] = '\0';
+    if (target[0] == '.' || strstr(target, "/.") != nullptr)
+        return false;
+    return used == 0 ? CopyText(path, sizeof path, target)
+                     : CopyText(path + used, sizeof path - used, "/") &&
+                           AppendText(path + used, sizeof path - used, target);
 }
 
 // The path below ROOT/devices of the device that the interface's `device`
-// link (whose text is `device_link`) leads to. Taken from the links' text, as
+// link (whose text is `device_link`) leads to, from the links' text: musl's
 // realpath() would take a system call for each component.
-bool ReadDevicePath(const char *root, const char *name, const char *device_link,
+bool ReadDevicePath(SysfsPath &entry, const char *device_link,
                     char (&device_path)[kSysfsPathSize]) {
-    char path[kSysfsPathSize];
     char target[kSysfsPathSize];
-    if (device_link[0] == '\0' || !EntryPath(path, root, name) || !ReadLink(path, target) ||
-        target[0] == '\0')
+    if (device_link[0] == '\0' || !ReadLink(Directory(entry), target) || target[0] == '\0')
         return false;
     constexpr char kDevices[] = "devices/";
     char resolved[kSysfsPathSize] = "class/net";
@@ -143,75 +165,59 @@ bool IsNumbered(const char *name, const char *prefix) {
            strspn(name + length, "0123456789") == strlen(name + length);
 }
 
-// The last component of a device path: the device's own name.
-const char *DeviceName(const char *device_path) {
-    const char *slash = strrchr(device_path, '/');
-    return slash != nullptr ? slash + 1 : device_path;
-}
-
-// Reads every `removable` attribute from the device up to ROOT/devices. A USB
-// root hub (usb<N>) says "unknown" whatever its ports hold: it is skipped.
-Removability ReadRemovability(const char *root, const char *device_path) {
-    char device[kSysfsPathSize];
-    CopyText(device, sizeof device, device_path);
+// Reads every `removable` attribute from the device (whose directory is
+// `device`) up to ROOT/devices, `top` bytes of it. A USB root hub (usb<N>)
+// says "unknown" whatever its ports hold: it is skipped.
+Removability ReadRemovability(SysfsPath &device, size_t top) {
     Removability removability = Removability::kBuiltIn;
-    for (;;) {
-        if (!IsNumbered(DeviceName(device), "usb")) {
-            char path[kSysfsPathSize];
+    while (device.length > top) {
+        const char *name = strrchr(Directory(device), '/') + 1;
+        if (!IsNumbered(name, "usb")) {
             char value[kValueSize];
-            if (!DevicePath(path, root, device, "removable"))
+            if (!InDirectory(device, "removable"))
                 return Removability::kUnreadable;
-            if (ReadValue(path, value)) {
+            if (ReadValue(device.text, value)) {
                 if (strcmp(value, "fixed") != 0)
                     return Removability::kRemovable;
                 removability = Removability::kFixed;
             }
         }
-        char *slash = strrchr(device, '/');
-        if (slash == nullptr)
-            return removability;
-        *slash = '\0'; // on to the parent
+        device.length = static_cast<size_t>(name - 1 - device.text); // on to the parent
     }
+    return removability;
 }
 
 // No firmware number: sorts after every number that counts.
 constexpr uint32_t kNoFirmwareNumber = UINT32_MAX;
 
-// The firmware's number for the device: its acpi_index (ACPI), else its index
-// (SMBIOS). For a virtio device the numbers are its PCI function's, its
-// parent. Some hypervisors report numbers of about 2^24: those do not count.
-uint32_t ReadFirmwareNumber(const char *root, const char *device_path) {
-    char device[kSysfsPathSize];
-    CopyText(device, sizeof device, device_path);
-    if (IsNumbered(DeviceName(device), "virtio")) {
-        char *slash = strrchr(device, '/');
-        if (slash == nullptr)
-            return kNoFirmwareNumber;
-        *slash = '\0';
-    }
-    char path[kSysfsPathSize];
+// The firmware's number for the device (whose directory is `device`): its
+// acpi_index (ACPI), else its index (SMBIOS). For a virtio device the numbers
+// are its PCI function's, its parent. Some hypervisors report numbers of
+// about 2^24: those do not count.
+uint32_t ReadFirmwareNumber(SysfsPath device) {
+    const char *name = strrchr(Directory(device), '/') + 1;
+    if (IsNumbered(name, "virtio"))
+        device.length = static_cast<size_t>(name - 1 - device.text);
     unsigned long number = 0;
-    const bool found = (DevicePath(path, root, device, "acpi_index") && ReadNumber(path, number)) ||
-                       (DevicePath(path, root, device, "index") && ReadNumber(path, number));
+    const bool found = (InDirectory(device, "acpi_index") && ReadNumber(device.text, number)) ||
+                       (InDirectory(device, "index") && ReadNumber(device.text, number));
     return found && number <= kMaxFirmwareNumber ? static_cast<uint32_t>(number)
                                                  : kNoFirmwareNumber;
 }
 
 // The interface's port on its device (several ports on one PCI function): 0
 // when the kernel does not say, last when it cannot be read.
-uint32_t ReadDevPort(const char *root, const char *name) {
-    char path[kSysfsPathSize];
+uint32_t ReadDevPort(SysfsPath &entry) {
     unsigned long port = 0;
-    if (!EntryPath(path, root, name, "dev_port"))
+    if (!InDirectory(entry, "dev_port"))
         return UINT32_MAX;
-    if (ReadNumber(path, port))
+    if (ReadNumber(entry.text, port))
         return port < UINT32_MAX ? static_cast<uint32_t>(port) : UINT32_MAX;
     return errno == ENOENT ? 0 : UINT32_MAX;
 }
 
-bool HasEntry(const char *root, const char *name, const char *entry) {
-    char path[kSysfsPathSize];
-    return EntryPath(path, root, name, entry) && access(path, F_OK) == 0;
+bool HasEntry(SysfsPath &entry, const char *file) {
+    return InDirectory(entry, file) && access(entry.text, F_OK) == 0;
 }
 
 // Copies the value of `key` from uevent text ("KEY=value" lines) into
@@ -230,11 +236,10 @@ void UeventValue(const char *uevent, const char *key, char (&value)[kValueSize])
     value[0] = '\0';
 }
 
-// The DRIVER of the uevent file `entry`, empty when there is none.
-void DriverOf(const char *root, const char *name, const char *entry, char (&driver)[kValueSize]) {
-    char path[kSysfsPathSize];
+// The DRIVER of the uevent file `file` of the entry, empty when there is none.
+void DriverOf(SysfsPath &entry, const char *file, char (&driver)[kValueSize]) {
     char uevent[kUeventSize];
-    if (!EntryPath(path, root, name, entry) || !ReadText(path, uevent, sizeof uevent))
+    if (!InDirectory(entry, file) || !ReadText(entry.text, uevent, sizeof uevent))
         uevent[0] = '\0';
     UeventValue(uevent, "DRIVER", driver);
 }
@@ -280,37 +285,41 @@ uint32_t AdapterType(unsigned short link_type, const char *devtype, bool wireles
 bool ReadHardwareKey(const char *sysfs_root, const KernelLink &link, HardwareKey &key) {
     // Cheapest first: most interfaces on a busy host are software ones, with
     // no device link, and cost one failed readlink each.
-    char path[kSysfsPathSize];
+    SysfsPath entry;
     char device_link[kSysfsPathSize];
-    if (!EntryPath(path, sysfs_root, link.name, "device") || !ReadLink(path, device_link))
+    if (!EntryPath(entry, sysfs_root, link.name) || !InDirectory(entry, "device") ||
+        !ReadLink(entry.text, device_link))
         return false;
     // A virtual function's device links to its physical function's.
-    if (HasEntry(sysfs_root, link.name, "device/physfn"))
+    if (HasEntry(entry, "device/physfn"))
         return false;
 
     key.ifindex = link.index;
-    key.dev_port = ReadDevPort(sysfs_root, link.name);
-    if (!ReadDevicePath(sysfs_root, link.name, device_link, key.device_path)) {
+    key.dev_port = ReadDevPort(entry);
+    SysfsPath device;
+    if (!ReadDevicePath(entry, device_link, key.device_path) ||
+        !StartPath(device, sysfs_root, "devices", key.device_path)) {
         key.device_path[0] = '\0';
         key.removability = Removability::kUnreadable;
         key.firmware_number = kNoFirmwareNumber;
         return true;
     }
-    key.removability = ReadRemovability(sysfs_root, key.device_path);
-    key.firmware_number = ReadFirmwareNumber(sysfs_root, key.device_path);
+    key.firmware_number = ReadFirmwareNumber(device);
+    key.removability = ReadRemovability(device, device.length - strlen(key.device_path) - 1);
     return true;
 }
 
 bool IsOwnEntry(const char *sysfs_root, const KernelLink &link, char (&uevent)[kUeventSize]) {
-    char path[kSysfsPathSize];
+    SysfsPath entry;
     char value[kValueSize];
-    if (!EntryPath(path, sysfs_root, link.name, "uevent") || !ReadText(path, uevent, sizeof uevent))
+    if (!EntryPath(entry, sysfs_root, link.name) || !InDirectory(entry, "uevent") ||
+        !ReadText(entry.text, uevent, sizeof uevent))
         return false;
     UeventValue(uevent, "IFINDEX", value);
     char *end = nullptr;
     if (strtol(value, &end, 10) != link.index || end == value)
         return false;
-    return EntryPath(path, sysfs_root, link.name, "address") && ReadValue(path, value) &&
+    return InDirectory(entry, "address") && ReadValue(entry.text, value) &&
            SameAddress(value, link);
 }
 
@@ -319,13 +328,16 @@ void DescribeAdapter(const char *sysfs_root, const KernelLink &link, const char 
     // The driver is the device's, or for a device without one (a Bluetooth
     // host controller) its parent's: btusb, hci_uart.
     char devtype[kValueSize];
-    char driver[kValueSize];
+    char driver[kValueSize] = "";
+    bool wireless = false;
     UeventValue(uevent, "DEVTYPE", devtype);
-    DriverOf(sysfs_root, link.name, "device/uevent", driver);
-    if (driver[0] == '\0')
-        DriverOf(sysfs_root, link.name, "device/device/uevent", driver);
-    const bool wireless =
-        HasEntry(sysfs_root, link.name, "phy80211") || HasEntry(sysfs_root, link.name, "wireless");
+    SysfsPath entry;
+    if (EntryPath(entry, sysfs_root, link.name)) {
+        DriverOf(entry, "device/uevent", driver);
+        if (driver[0] == '\0')
+            DriverOf(entry, "device/device/uevent", driver);
+        wireless = HasEntry(entry, "phy80211") || HasEntry(entry, "wireless");
+    }
 
     memset(&record, 0, sizeof record);
     // The hardware's own facts, as on Windows, never the name its owner chose:
