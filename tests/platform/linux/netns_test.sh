@@ -16,7 +16,7 @@ source "$(dirname "$0")/../../testlib.sh"
 program=("$@")
 bin=$(printf '%q ' "$@") # as the scripts run in the namespaces take it
 [ -f "${!#}" ] || missing "no ${!#}: build it first"
-require "$1"
+require "$1" ip perl
 
 # This namespace's listed adapters as "index type description mac", in
 # hardware order, worked out from the tools a person would use by hand. The
@@ -86,7 +86,7 @@ expect "own namespace, trace: the device-backed interfaces, in hardware order" \
 expect "own namespace, trace: then the answer" "$answer|0" "$(tail -n 1 <<<"$trace")"
 
 [ "$(id -u)" = 0 ] || missing "the private namespace cases need root"
-require unshare ip
+require unshare
 
 # The software interfaces a container host is full of.
 software='ip link set lo up
