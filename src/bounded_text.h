@@ -10,17 +10,15 @@
 // reading no more than `limit` bytes of `tail` even when they hold no NUL.
 // The text stays terminated; returns false when it had to be cut short.
 inline bool AppendText(char *text, size_t size, const char *tail, size_t limit = SIZE_MAX) {
-    size_t used = strlen(text);
-    bool complete = true;
-    for (size_t i = 0; i < limit && tail[i] != '\0'; ++i) {
-        if (used + 1 >= size) {
-            complete = false;
-            break;
-        }
-        text[used++] = tail[i];
-    }
-    text[used] = '\0';
-    return complete;
+    const size_t used = strlen(text);
+    const char *end = limit == SIZE_MAX ? tail + strlen(tail)
+                                        : static_cast<const char *>(memchr(tail, '\0', limit));
+    const size_t length = end != nullptr ? static_cast<size_t>(end - tail) : limit;
+    const size_t room = size - 1 - used;
+    const size_t copied = length < room ? length : room;
+    memcpy(text + used, tail, copied);
+    text[used + copied] = '\0';
+    return copied == length;
 }
 
 // Replaces the text in `text` (capacity `size`) with `source`, as above.

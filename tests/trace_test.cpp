@@ -40,7 +40,6 @@ const FakeListCase kTraces[] = {
     {"IndicesPrintedSigned", "6 0x80000000 00-00-00-00-00-80\n6 0xFFFFFFFF 00-00-00-00-00-FF",
      "mac: MAC:00-00-00-00-00-80 index:-2147483648 IndMac:-1 eth:n isEth:y\n"
      "mac:00-00-00-00-00-80 MAC:00-00-00-00-00-FF index:-1 IndMac:-2147483648 eth:y isEth:y\n"},
-    {"FailedQueryWritesNothing", "fail access denied\n6 1 00-00-00-00-00-01", ""},
 };
 INSTANTIATE_TEST_SUITE_P(Trace, TraceTest, testing::ValuesIn(kTraces), CaseName<FakeListCase>);
 

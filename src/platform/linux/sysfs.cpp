@@ -1,7 +1,6 @@
-// Classifying network interfaces by their sysfs entries. Only an entry that
-// shows the kernel's own index and address for the interface is trusted: a
-// namespace without its own sysfs mount sees the host's entries under the
-// same names.
+// Reading network interfaces' sysfs entries. Each read is one open, read and
+// close, and an absent file one failed open: this runs once per interface, on
+// hosts with hundreds of them.
 #include "sysfs.h"
 
 #include <errno.h>
@@ -15,25 +14,62 @@
 
 namespace {
 
-// Builds the path of an interface's sysfs entry; false when it does not fit.
-bool EntryPath(char (&path)[512], const char *sysfs_net, const char *name, const char *entry) {
-    return CopyText(path, sizeof path, sysfs_net) && AppendText(path, sizeof path, "/") &&
-           AppendText(path, sizeof path, name) && AppendText(path, sizeof path, "/") &&
-           AppendText(path, sizeof path, entry);
+// Room for one attribute's value: a number, a word, an address.
+constexpr size_t kValueSize = 128;
+
+// A path under the sysfs root, built a part at a time: a directory, then in
+// turn the files in it. Each part is copied once: an interface has many
+// entries to read, on hosts with hundreds of interfaces.
+struct SysfsPath {
+    char text[kSysfsPathSize];
+    size_t length; // the directory's
+};
+
+// Puts "/" and `part` after the first `length` bytes; false when it does not
+// fit.
+bool PutPart(SysfsPath &path, size_t length, const char *part) {
+    if (length + 1 >= sizeof path.text)
+        return false;
+    path.text[length] = '/';
+    return CopyText(path.text + length + 1, sizeof path.text - length - 1, part);
 }
 
-bool HasEntry(const char *sysfs_net, const char *name, const char *entry) {
-    char path[512];
-    return EntryPath(path, sysfs_net, name, entry) && access(path, F_OK) == 0;
+// Adds `part` to the path's directory.
+bool Extend(SysfsPath &path, const char *part) {
+    const bool fits = PutPart(path, path.length, part);
+    path.length += strlen(path.text + path.length);
+    return fits;
+}
+
+// Makes `path` the directory ROOT/DIRECTORY/NAME; false when it does not fit.
+bool StartPath(SysfsPath &path, const char *root, const char *directory, const char *name) {
+    const bool fits = CopyText(path.text, sizeof path.text, root);
+    path.length = strlen(path.text);
+    return fits && Extend(path, directory) && Extend(path, name);
+}
+
+// Makes `path` the directory's own path again.
+const char *Directory(SysfsPath &path) {
+    path.text[path.length] = '\0';
+    return path.text;
+}
+
+// Makes `path` the path of `file` in the directory; false when it does not fit.
+bool InDirectory(SysfsPath &path, const char *file) {
+    return PutPart(path, path.length, file);
+}
+
+// Makes `path` the interface's entry, ROOT/class/net/NAME.
+bool EntryPath(SysfsPath &path, const char *root, const char *name) {
+    // Names come from the kernel, which forbids '/'; never let one walk the tree.
+    if (strchr(name, '/') != nullptr || strcmp(name, ".") == 0 || strcmp(name, "..") == 0)
+        return false;
+    return StartPath(path, root, "class/net", name);
 }
 
 // Reads a small sysfs file into `text`, terminated; false when it cannot be
-// read.
-bool ReadEntry(const char *sysfs_net, const char *name, const char *entry, char *text,
-               size_t size) {
-    char path[512];
-    if (!EntryPath(path, sysfs_net, name, entry))
-        return false;
+// read, with errno saying why.
+bool ReadText(const char *path, char *text, size_t size) {
     // openat: musl's open() follows O_CLOEXEC with an fcntl for old kernels.
     const int fd = openat(AT_FDCWD, path, O_RDONLY | O_CLOEXEC);
     if (fd < 0)
@@ -42,22 +78,157 @@ bool ReadEntry(const char *sysfs_net, const char *name, const char *entry, char 
     do
         length = read(fd, text, size - 1);
     while (length < 0 && errno == EINTR);
+    const int error = errno;
     close(fd);
-    if (length < 0)
+    if (length < 0) {
+        errno = error;
         return false;
+    }
     text[length] = '\0';
     return true;
 }
 
+// Reads a file of one value: its first line, without the line end.
+bool ReadValue(const char *path, char (&value)[kValueSize]) {
+    if (!ReadText(path, value, sizeof value))
+        return false;
+    value[strcspn(value, "\n")] = '\0';
+    return true;
+}
+
+// Reads a file of one unsigned decimal number; false with errno EINVAL when
+// it holds something else.
+bool ReadNumber(const char *path, unsigned long &number) {
+    char value[kValueSize];
+    if (!ReadValue(path, value))
+        return false;
+    char *end = nullptr;
+    errno = 0;
+    number = strtoul(value, &end, 10);
+    if (value[0] < '0' || value[0] > '9' || *end != '\0' || errno != 0) {
+        errno = EINVAL;
+        return false;
+    }
+    return true;
+}
+
+// Reads the link `path` into `target`, left empty when it is no relative
+// link that fits. False when there is nothing at `path`.
+bool ReadLink(const char *path, char (&target)[kSysfsPathSize]) {
+    const ssize_t length = readlink(path, target, sizeof target);
+    const bool usable =
+        length > 0 && static_cast<size_t>(length) < sizeof target && target[0] != '/';
+    target[usable ? length : 0] = '\0';
+    return length >= 0 || errno == EINVAL; // EINVAL: there, but no link
+}
+
+// Follows the relative link `target` from the directory `path` (relative to
+// the sysfs root) by its text, as the kernel would for a sysfs link: it climbs
+// with "../" and then names real directories. False for any other link, one
+// that leaves the root, or a path that does not fit.
+bool FollowLink(char (&path)[kSysfsPathSize], const char *target) {
+    size_t used = strlen(path);
+    for (; strncmp(target, "../", 3) == 0; target += 3) {
+        if (used == 0)
+            return false;
+        const auto *slash = static_cast<const char *>(memrchr(path, '/', used));
+        used = slash != nullptr ? static_cast<size_t>(slash - path) : 0;
+    }
+    path[used] = '\0';
+    if (target[0] == '.' || strstr(target, "/.") != nullptr)
+        return false;
+    return used == 0 ? CopyText(path, sizeof path, target)
+                     : CopyText(path + used, sizeof path - used, "/") &&
+                           AppendText(path + used, sizeof path - used, target);
+}
+
+// The path below ROOT/devices of the device that the interface's `device`
+// link (whose text is `device_link`) leads to, from the links' text: musl's
+// realpath() would take a system call for each component.
+bool ReadDevicePath(SysfsPath &entry, const char *device_link,
+                    char (&device_path)[kSysfsPathSize]) {
+    char target[kSysfsPathSize];
+    if (device_link[0] == '\0' || !ReadLink(Directory(entry), target) || target[0] == '\0')
+        return false;
+    constexpr char kDevices[] = "devices/";
+    char resolved[kSysfsPathSize] = "class/net";
+    if (!FollowLink(resolved, target) || !FollowLink(resolved, device_link) ||
+        strncmp(resolved, kDevices, sizeof kDevices - 1) != 0)
+        return false;
+    return CopyText(device_path, sizeof device_path, resolved + sizeof kDevices - 1);
+}
+
+// Whether `name` is `prefix` followed by a number: usb2, virtio0.
+bool IsNumbered(const char *name, const char *prefix) {
+    const size_t length = strlen(prefix);
+    return strncmp(name, prefix, length) == 0 && name[length] != '\0' &&
+           strspn(name + length, "0123456789") == strlen(name + length);
+}
+
+// Reads every `removable` attribute from the device (whose directory is
+// `device`) up to ROOT/devices, `top` bytes of it. A USB root hub (usb<N>)
+// says "unknown" whatever its ports hold: it is skipped.
+Removability ReadRemovability(SysfsPath &device, size_t top) {
+    Removability removability = Removability::kBuiltIn;
+    while (device.length > top) {
+        const char *name = strrchr(Directory(device), '/') + 1;
+        if (!IsNumbered(name, "usb")) {
+            char value[kValueSize];
+            if (!InDirectory(device, "removable"))
+                return Removability::kUnreadable;
+            if (ReadValue(device.text, value)) {
+                if (strcmp(value, "fixed") != 0)
+                    return Removability::kRemovable;
+                removability = Removability::kFixed;
+            }
+        }
+        device.length = static_cast<size_t>(name - 1 - device.text); // on to the parent
+    }
+    return removability;
+}
+
+// No firmware number: sorts after every number that counts.
+constexpr uint32_t kNoFirmwareNumber = UINT32_MAX;
+
+// The firmware's number for the device (whose directory is `device`): its
+// acpi_index (ACPI), else its index (SMBIOS). For a virtio device the numbers
+// are its PCI function's, its parent. Some hypervisors report numbers of
+// about 2^24: those do not count.
+uint32_t ReadFirmwareNumber(SysfsPath device) {
+    const char *name = strrchr(Directory(device), '/') + 1;
+    if (IsNumbered(name, "virtio"))
+        device.length = static_cast<size_t>(name - 1 - device.text);
+    unsigned long number = 0;
+    const bool found = (InDirectory(device, "acpi_index") && ReadNumber(device.text, number)) ||
+                       (InDirectory(device, "index") && ReadNumber(device.text, number));
+    return found && number <= kMaxFirmwareNumber ? static_cast<uint32_t>(number)
+                                                 : kNoFirmwareNumber;
+}
+
+// The interface's port on its device (several ports on one PCI function): 0
+// when the kernel does not say, last when it cannot be read.
+uint32_t ReadDevPort(SysfsPath &entry) {
+    unsigned long port = 0;
+    if (!InDirectory(entry, "dev_port"))
+        return UINT32_MAX;
+    if (ReadNumber(entry.text, port))
+        return port < UINT32_MAX ? static_cast<uint32_t>(port) : UINT32_MAX;
+    return errno == ENOENT ? 0 : UINT32_MAX;
+}
+
+bool HasEntry(SysfsPath &entry, const char *file) {
+    return InDirectory(entry, file) && access(entry.text, F_OK) == 0;
+}
+
 // Copies the value of `key` from uevent text ("KEY=value" lines) into
 // `value`; empty when the key is absent.
-void UeventValue(const char *uevent, const char *key, char *value, size_t size) {
+void UeventValue(const char *uevent, const char *key, char (&value)[kValueSize]) {
     const size_t key_length = strlen(key);
     for (const char *line = uevent; *line != '\0';) {
         const char *end = strchrnul(line, '\n');
         if (strncmp(line, key, key_length) == 0 && line[key_length] == '=') {
             const char *start = line + key_length + 1;
-            CopyText(value, size, start, static_cast<size_t>(end - start));
+            CopyText(value, sizeof value, start, static_cast<size_t>(end - start));
             return;
         }
         line = *end == '\0' ? end : end + 1;
@@ -65,13 +236,12 @@ void UeventValue(const char *uevent, const char *key, char *value, size_t size) 
     value[0] = '\0';
 }
 
-// The DRIVER of the uevent file `entry`, empty when there is none.
-void DriverOf(const char *sysfs_net, const char *name, const char *entry, char *driver,
-              size_t size) {
-    char uevent[1024];
-    if (!ReadEntry(sysfs_net, name, entry, uevent, sizeof uevent))
+// The DRIVER of the uevent file `file` of the entry, empty when there is none.
+void DriverOf(SysfsPath &entry, const char *file, char (&driver)[kValueSize]) {
+    char uevent[kUeventSize];
+    if (!InDirectory(entry, file) || !ReadText(entry.text, uevent, sizeof uevent))
         uevent[0] = '\0';
-    UeventValue(uevent, "DRIVER", driver, size);
+    UeventValue(uevent, "DRIVER", driver);
 }
 
 // Whether the sysfs address file's text ("52:54:00:12:34:56") is the address
@@ -86,7 +256,7 @@ bool SameAddress(const char *text, const KernelLink &link) {
             return false;
         text += 2;
     }
-    return *text == '\n' || *text == '\0';
+    return *text == '\0';
 }
 
 uint32_t AdapterType(unsigned short link_type, const char *devtype, bool wireless) {
@@ -112,37 +282,62 @@ uint32_t AdapterType(unsigned short link_type, const char *devtype, bool wireles
 
 } // namespace
 
-bool DescribeAdapter(const char *sysfs_net, const KernelLink &link, IP_ADAPTER_INFO &record) {
-    // Names come from the kernel, which forbids '/'; never let one walk the tree.
-    if (strchr(link.name, '/') != nullptr || strcmp(link.name, ".") == 0 ||
-        strcmp(link.name, "..") == 0)
+bool ReadHardwareKey(const char *sysfs_root, const KernelLink &link, HardwareKey &key) {
+    // Cheapest first: most interfaces on a busy host are software ones, with
+    // no device link, and cost one failed readlink each.
+    SysfsPath entry;
+    char device_link[kSysfsPathSize];
+    if (!EntryPath(entry, sysfs_root, link.name) || !InDirectory(entry, "device") ||
+        !ReadLink(entry.text, device_link))
+        return false;
+    // A virtual function's device links to its physical function's.
+    if (HasEntry(entry, "device/physfn"))
         return false;
 
-    // Cheapest first: most interfaces on a busy host are software ones.
-    if (!HasEntry(sysfs_net, link.name, "device"))
+    key.ifindex = link.index;
+    key.dev_port = ReadDevPort(entry);
+    SysfsPath device;
+    if (!ReadDevicePath(entry, device_link, key.device_path) ||
+        !StartPath(device, sysfs_root, "devices", key.device_path)) {
+        key.device_path[0] = '\0';
+        key.removability = Removability::kUnreadable;
+        key.firmware_number = kNoFirmwareNumber;
+        return true;
+    }
+    key.firmware_number = ReadFirmwareNumber(device);
+    key.removability = ReadRemovability(device, device.length - strlen(key.device_path) - 1);
+    return true;
+}
+
+bool IsOwnEntry(const char *sysfs_root, const KernelLink &link, char (&uevent)[kUeventSize]) {
+    SysfsPath entry;
+    char value[kValueSize];
+    if (!EntryPath(entry, sysfs_root, link.name) || !InDirectory(entry, "uevent") ||
+        !ReadText(entry.text, uevent, sizeof uevent))
         return false;
-    char uevent[1024];
-    char value[128];
-    if (!ReadEntry(sysfs_net, link.name, "uevent", uevent, sizeof uevent))
-        return false;
-    UeventValue(uevent, "IFINDEX", value, sizeof value);
+    UeventValue(uevent, "IFINDEX", value);
     char *end = nullptr;
     if (strtol(value, &end, 10) != link.index || end == value)
         return false;
-    if (!ReadEntry(sysfs_net, link.name, "address", value, sizeof value) ||
-        !SameAddress(value, link))
-        return false;
+    return InDirectory(entry, "address") && ReadValue(entry.text, value) &&
+           SameAddress(value, link);
+}
 
+void DescribeAdapter(const char *sysfs_root, const KernelLink &link, const char *uevent,
+                     IP_ADAPTER_INFO &record) {
     // The driver is the device's, or for a device without one (a Bluetooth
     // host controller) its parent's: btusb, hci_uart.
-    char devtype[64];
-    char driver[64];
-    UeventValue(uevent, "DEVTYPE", devtype, sizeof devtype);
-    DriverOf(sysfs_net, link.name, "device/uevent", driver, sizeof driver);
-    if (driver[0] == '\0')
-        DriverOf(sysfs_net, link.name, "device/device/uevent", driver, sizeof driver);
-    const bool wireless =
-        HasEntry(sysfs_net, link.name, "phy80211") || HasEntry(sysfs_net, link.name, "wireless");
+    char devtype[kValueSize];
+    char driver[kValueSize] = "";
+    bool wireless = false;
+    UeventValue(uevent, "DEVTYPE", devtype);
+    SysfsPath entry;
+    if (EntryPath(entry, sysfs_root, link.name)) {
+        DriverOf(entry, "device/uevent", driver);
+        if (driver[0] == '\0')
+            DriverOf(entry, "device/device/uevent", driver);
+        wireless = HasEntry(entry, "phy80211") || HasEntry(entry, "wireless");
+    }
 
     memset(&record, 0, sizeof record);
     // The hardware's own facts, as on Windows, never the name its owner chose:
@@ -158,7 +353,5 @@ bool DescribeAdapter(const char *sysfs_net, const KernelLink &link, IP_ADAPTER_I
         link.address_length < sizeof record.Address ? link.address_length : sizeof record.Address);
     if (record.AddressLength != 0)
         memcpy(record.Address, link.address, record.AddressLength);
-    record.Index = static_cast<uint32_t>(link.index);
     record.Type = AdapterType(link.type, devtype, wireless);
-    return true;
 }

@@ -1,6 +1,7 @@
-// The Linux layer's link dump against a scripted kernel: this test defines
-// send() and recvmsg(), so the layer's requests reach the script instead of
-// the kernel, and its replies are built with the kernel's own macros.
+// The Linux layer's link dump and adapter list against a scripted kernel:
+// this test defines send() and recvmsg(), so the layer's requests reach the
+// script instead of the kernel, and its replies are built with the kernel's
+// own macros.
 #include "platform/linux/netlink.h"
 
 #include <gtest/gtest.h>
@@ -22,6 +23,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/linux/adapters.h"
 #include "table_case.h"
 
 namespace {
@@ -60,8 +62,10 @@ void AddAttribute(Bytes &payload, uint16_t type, const void *data, size_t size) 
     payload.resize(payload.size() + RTA_SPACE(size) - RTA_LENGTH(size));
 }
 
-// A link named `name`, its address 02:00:00:00:00:INDEX.
-Bytes Link(uint32_t sequence, int index, const std::string &name, uint16_t flags = 0) {
+// A link named `name`, its address 02:00:00:00:00:INDEX, with the driver's
+// name for its port when there is one.
+Bytes Link(uint32_t sequence, int index, const std::string &name, uint16_t flags = 0,
+           const std::string &port_name = "") {
     ifinfomsg info{};
     info.ifi_type = ARPHRD_ETHER;
     info.ifi_index = index;
@@ -69,12 +73,14 @@ Bytes Link(uint32_t sequence, int index, const std::string &name, uint16_t flags
     AddAttribute(payload, IFLA_IFNAME, name.c_str(), name.size() + 1);
     const unsigned char address[6] = {2, 0, 0, 0, 0, static_cast<unsigned char>(index)};
     AddAttribute(payload, IFLA_ADDRESS, address, sizeof address);
+    if (!port_name.empty())
+        AddAttribute(payload, IFLA_PHYS_PORT_NAME, port_name.c_str(), port_name.size() + 1);
     return Message(RTM_NEWLINK, sequence, NLM_F_MULTI | flags, payload);
 }
 
 // A device-backed adapter, laid out in the test's sysfs; and a software link.
-Bytes Nic(uint32_t sequence, int index, uint16_t flags = 0) {
-    return Link(sequence, index, "nic" + std::to_string(index), flags);
+Bytes Nic(uint32_t sequence, int index, uint16_t flags = 0, const std::string &port_name = "") {
+    return Link(sequence, index, "nic" + std::to_string(index), flags, port_name);
 }
 Bytes Veth(uint32_t sequence, int index) {
     return Link(sequence, index, "veth" + std::to_string(index));
@@ -98,7 +104,9 @@ Datagram Kernel(const std::vector<Bytes> &messages) {
     return datagram;
 }
 
-// Adapters nic1 to nic20 under a sysfs-like directory of the test's own.
+// Adapters nic1 to nic20 under a tree of the test's own laid out like /sys,
+// each a PCI function of its own. Their hardware order is the reverse of
+// their indices: nic20 sits in the lowest slot.
 class NicSysfs : public testing::Environment {
   public:
     static std::string &Path() {
@@ -106,14 +114,23 @@ class NicSysfs : public testing::Environment {
         return path;
     }
     void SetUp() override {
+        namespace fs = std::filesystem;
         char pattern[] = "/tmp/primary-mac-sysfs-XXXXXX";
         ASSERT_NE(mkdtemp(pattern), nullptr);
         Path() = pattern;
+        fs::create_directories(Path() + "/class/net");
         for (int index = 1; index <= 20; ++index) {
-            const std::filesystem::path entry = Path() + "/nic" + std::to_string(index);
-            std::filesystem::create_directories(entry / "device");
+            const std::string name = "nic" + std::to_string(index);
+            char slot[32];
+            snprintf(slot, sizeof slot, "0000:00:%02x.0", 0x20 - index);
+            const std::string device = std::string("pci0000:00/") + slot;
+            const fs::path entry = Path() + "/devices/" + device + "/net/" + name;
+            fs::create_directories(entry);
+            fs::create_directory_symlink(std::string("../../../") + slot, entry / "device");
+            fs::create_directory_symlink("../../devices/" + device + "/net/" + name,
+                                         Path() + "/class/net/" + name);
             std::ofstream(entry / "uevent")
-                << "INTERFACE=nic" << index << "\nIFINDEX=" << index << "\n";
+                << "INTERFACE=" << name << "\nIFINDEX=" << index << "\n";
             char address[32];
             snprintf(address, sizeof address, "02:00:00:00:00:%02x\n", index);
             std::ofstream(entry / "address") << address;
@@ -128,8 +145,9 @@ struct DumpCase {
     const char *name;
     std::vector<Attempt> attempts;
     AdapterQuery outcome;
-    std::vector<uint32_t> indices; // of the records listed, in order
-    const char *failure;           // "" unless the query failed
+    std::vector<int> nics;            // the adapters listed, in order: nicN as N
+    const char *failure;              // "" unless the query failed
+    const char *sysfs_root = nullptr; // the test's tree unless set
 };
 
 void PrintTo(const DumpCase &c, std::ostream *os) {
@@ -144,21 +162,26 @@ TEST_P(LinkDumpTest, ListsOnlyWhatAWholeDumpSays) {
     IP_ADAPTER_INFO records[kAdapterRecords];
     char failure[kQueryFailureSize] = "";
 
-    ASSERT_EQ(ListAdapters(NicSysfs::Path().c_str(), records, failure), c.outcome) << failure;
+    const char *root = c.sysfs_root != nullptr ? c.sysfs_root : NicSysfs::Path().c_str();
+    ASSERT_EQ(ListAdapters(root, records, failure), c.outcome) << failure;
     EXPECT_STREQ(failure, c.failure);
-    std::vector<uint32_t> indices;
+    // Each adapter's index is its place in the list.
+    std::vector<int> nics;
+    uint32_t place = 0;
     if (c.outcome == AdapterQuery::kListed)
-        for (const IP_ADAPTER_INFO *record = records; record != nullptr; record = record->Next)
-            indices.push_back(record->Index);
-    EXPECT_EQ(indices, c.indices);
+        for (const IP_ADAPTER_INFO *record = records; record != nullptr; record = record->Next) {
+            EXPECT_EQ(record->Index, ++place);
+            nics.push_back(record->Address[5]);
+        }
+    EXPECT_EQ(nics, c.nics);
     // Run again only while the kernel says the dump was interrupted.
     EXPECT_EQ(g_kernel.requests.size(), c.attempts.size());
 }
 
-std::vector<uint32_t> Range(uint32_t first, uint32_t last) {
-    std::vector<uint32_t> range;
-    for (uint32_t index = first; index <= last; ++index)
-        range.push_back(index);
+std::vector<int> Descending(int first, int last) {
+    std::vector<int> range;
+    for (int nic = first; nic >= last; --nic)
+        range.push_back(nic);
     return range;
 }
 
@@ -176,14 +199,22 @@ std::vector<Datagram> Interrupted(uint32_t sequence) {
 }
 
 const DumpCase kDumps[] = {
-    {"AscendingByIndex",
+    {"InHardwareOrder",
      {[](uint32_t s) {
          return std::vector{Kernel({Nic(s, 5), Nic(s, 3)}), Kernel({Nic(s, 9)}), Kernel({Done(s)})};
      }},
      AdapterQuery::kListed,
-     {3, 5, 9},
+     {9, 5, 3},
      ""},
-    {"SixteenLowestOfTwenty", {TwentyAdapters}, AdapterQuery::kListed, Range(1, 16), ""},
+    {"FirstSixteenOfTwenty", {TwentyAdapters}, AdapterQuery::kListed, Descending(20, 5), ""},
+    {"RepresentorsNotListed",
+     {[](uint32_t s) {
+         return std::vector{Kernel(
+             {Nic(s, 2, 0, "pf0vf1"), Nic(s, 3, 0, "pf1sf12"), Nic(s, 4, 0, "p0"), Done(s)})};
+     }},
+     AdapterQuery::kListed,
+     {4},
+     ""},
     {"SoftwareLinksNotListed",
      {[](uint32_t s) {
          return std::vector{Kernel({Veth(s, 1), Nic(s, 2), Done(s)})};
@@ -198,13 +229,21 @@ const DumpCase kDumps[] = {
      AdapterQuery::kNoAdapters,
      {},
      ""},
+    {"NoSysfs",
+     {[](uint32_t s) {
+         return std::vector{Kernel({Veth(s, 1), Nic(s, 2), Done(s)})};
+     }},
+     AdapterQuery::kFailed,
+     {},
+     "sysfs is not mounted (no /nonexistent/class/net)",
+     "/nonexistent"},
     {"InterruptedLinkRunsAgain",
      {Interrupted,
       [](uint32_t s) {
           return std::vector{Kernel({Nic(s, 2), Nic(s, 3), Done(s)})};
       }},
      AdapterQuery::kListed,
-     {2, 3},
+     {3, 2},
      ""},
     {"InterruptedDoneRunsAgain",
      {[](uint32_t s) {

@@ -16,28 +16,50 @@ source "$(dirname "$0")/../../testlib.sh"
 program=("$@")
 bin=$(printf '%q ' "$@") # as the scripts run in the namespaces take it
 [ -f "${!#}" ] || missing "no ${!#}: build it first"
-require "$1"
+require "$1" ip perl
 
-# This namespace's device-backed interfaces as "index type description mac",
-# in index order, worked out from the tools a person would use by hand.
+# This namespace's listed adapters as "index type description mac", in
+# hardware order, worked out from the tools a person would use by hand. The
+# order's key as text that sorts (LC_ALL=C) as the order does: removability
+# class, firmware number, the device path with "/" as the lowest character and
+# each run of hex digits widened to 16 digits, dev_port, ifindex.
 device_links() {
-    ip -o link | sort -n | while IFS= read -r line; do
-        local index=${line%%:*} rest=${line#*: } name sys devtype driver type=other
+    ip -o link | while IFS= read -r line; do
+        local index=${line%%:*} rest=${line#*: } name sys device dir value class=0 number path
+        local devtype driver type=other
         name=${rest%%:*}
         name=${name%@*}
         sys=/sys/class/net/$name
-        [ -e "$sys/device" ] && [ "$(cat "$sys/ifindex")" = "$index" ] || continue
+        [ -e "$sys/device" ] && [ "$(cat "$sys/ifindex")" = "$index" ] &&
+            [ ! -e "$sys/device/physfn" ] || continue
+        [[ $(cat "$sys/phys_port_name" 2>/dev/null) =~ ^pf[0-9]+[vs]f[0-9]+$ ]] && continue
+        device=$(realpath "$sys/device")
+        dir=$device
+        while [ $class -lt 2 ] && [ "$dir" != /sys/devices ]; do
+            if [[ ! ${dir##*/} =~ ^usb[0-9]+$ ]] && value=$(cat "$dir/removable" 2>/dev/null); then
+                [ "$value" = fixed ] && class=1 || class=2
+            fi
+            dir=${dir%/*}
+        done
+        dir=$device
+        [[ ${dir##*/} =~ ^virtio[0-9]+$ ]] && dir=${dir%/*}
+        number=$(cat "$dir/acpi_index" 2>/dev/null || cat "$dir/index" 2>/dev/null) &&
+            [ "$number" -le 65535 ] || number=65536
+        path=$(perl -pe 's|/|!|g; s/([0-9a-f]+)/sprintf("%16s", $1) =~ tr{ }{0}r/ge' \
+            <<<"${device#/sys/devices/}")
         devtype=$(sed -n 's/^DEVTYPE=//p' "$sys/uevent")
         driver=$(sed -n 's/^DRIVER=//p' "$sys/device/uevent")
         [[ $line == *" link/ether "* ]] && type=ether
         [ -e "$sys/phy80211" ] || [ -e "$sys/wireless" ] || [ "$devtype" = wlan ] ||
             [ "$devtype" = wwan ] && type=wireless
+        printf '%d %05d %s %05d %010d ' "$class" "$number" "$path" \
+            "$(cat "$sys/dev_port" 2>/dev/null || echo 0)" "$index"
         echo "$index $type $(echo "$devtype $driver" | tr a-z A-Z | tr ' ' _)" \
             "$(sed -n 's|.* link/[a-z0-9]* \([^ ]*\) .*|\1|p' <<<"$line" | tr a-f: A-F-)"
-    done
+    done | LC_ALL=C sort | cut -d ' ' -f 6-
 }
 
-# The lowest-index wired Ethernet adapter among them.
+# The first wired Ethernet adapter among them.
 expected_answer() {
     local index type description mac
     while read -r index type description mac; do
@@ -51,19 +73,20 @@ expected_answer() {
 }
 
 answer=$(expected_answer)
-expect "own namespace: the lowest wired adapter (${answer:-none})" "$answer|0" \
+expect "own namespace: the first wired adapter (${answer:-none})" "$answer|0" \
     "$(outcome "${program[@]}")"
 
-# With -h, a trace line per listed adapter, in index order, then the answer.
+# With -h, a trace line per listed adapter, in hardware order, its place in it
+# as its index, then the answer.
 trace=$(outcome "${program[@]}" -h)
-expect "own namespace, trace: the indices of the device-backed interfaces" \
-    "$(device_links | awk '{print $1}' | xargs)" \
+expect "own namespace, trace: the device-backed interfaces, in hardware order" \
+    "$(device_links | awk '{print NR ":" $4}' | xargs)" \
     "$(grep -E '^mac:[0-9A-F-]* MAC:[0-9A-F-]* index:[0-9]+ IndMac:-?[0-9]+ eth:[yn] isEth:[yn]$' \
-        <<<"$trace" | sed 's/.* index:\([0-9]*\) .*/\1/' | xargs)"
+        <<<"$trace" | sed 's/.* MAC:\([^ ]*\) index:\([0-9]*\) .*/\2:\1/' | xargs)"
 expect "own namespace, trace: then the answer" "$answer|0" "$(tail -n 1 <<<"$trace")"
 
 [ "$(id -u)" = 0 ] || missing "the private namespace cases need root"
-require unshare ip
+require unshare
 
 # The software interfaces a container host is full of.
 software='ip link set lo up
@@ -74,27 +97,46 @@ software='ip link set lo up
     ip link add ifb9 type ifb
     ip link set veth0 master br0'
 in_namespace() { # flags script
-    unshare "$1" bash -euc "$(declare -f outcome adapter); $2"
+    unshare "$1" bash -euc "$(declare -f outcome device adapter); $2"
 }
 
-# Makes a veth NAME with index INDEX and address 02:00:00:00:01:INDEX pass for
-# an adapter of driver DRIVER (and device type DEVTYPE), its sysfs entry laid
-# out on a tmpfs over /sys/class/net: for a private mount namespace.
-adapter() { # name index driver [devtype]
-    local entry=/sys/class/net/$1 address
-    address=$(printf '02:00:00:00:01:%02x' "$2")
+# Makes the directory of a device under /sys/devices, with its attributes,
+# laid out on tmpfs over /sys/devices and /sys/class/net as real sysfs is: for
+# a private mount namespace.
+device() { # path [attribute=value...]
+    local directory=/sys/devices/$1 attribute
+    mountpoint -q /sys/devices || mount -t tmpfs tmpfs /sys/devices
     mountpoint -q /sys/class/net || mount -t tmpfs tmpfs /sys/class/net
-    ip link add "$1" index "$2" address "$address" type veth peer name "peer$2" index $(($2 + 1000))
-    mkdir -p "$entry/device"
-    printf 'INTERFACE=%s\nIFINDEX=%s\n%s' "$1" "$2" "${4:+DEVTYPE=$4$'\n'}" >"$entry/uevent"
+    mkdir -p "$directory"
+    for attribute in "${@:2}"; do
+        echo "${attribute#*=}" >"$directory/${attribute%%=*}"
+    done
+}
+
+# Makes a veth NAME with address 02:00:00:00:01:NUMBER pass for an adapter of
+# driver DRIVER (and device type DEVTYPE, port DEV_PORT) on the device at PATH
+# below /sys/devices: its entry in the device's net/, linked from
+# /sys/class/net and linking back to the device. The kernel gives it the next
+# interface index.
+adapter() { # name number path driver [devtype [dev_port]]
+    local entry=/sys/devices/$3/net/$1 address index
+    address=$(printf '02:00:00:00:01:%02x' "$2")
+    ip link add "$1" address "$address" type veth peer name "peer$2"
+    index=$(ip -o link show dev "$1" | cut -d : -f 1)
+    device "$3" "uevent=DRIVER=$4"
+    mkdir -p "$entry"
+    ln -s "../../../${3##*/}" "$entry/device"
+    ln -s "../../devices/$3/net/$1" "/sys/class/net/$1"
+    printf 'INTERFACE=%s\nIFINDEX=%s\n%s' "$1" "$index" "${5:+DEVTYPE=$5$'\n'}" >"$entry/uevent"
     echo "$address" >"$entry/address"
-    echo "DRIVER=$3" >"$entry/device/uevent"
+    [ -z "${6:-}" ] || echo "$6" >"$entry/dev_port"
 }
 
 expect "private namespace, software interfaces only: nothing" "|0" \
     "$(in_namespace -n "$software; outcome $bin")"
-expect "private namespace, lookalike arguments: nothing" "|0" \
-    "$(in_namespace -n "$software; outcome $bin x -H --h /h -help")"
+expect "private namespace, lookalike arguments: the answer alone" "02-00-00-00-01-01|0" \
+    "$(in_namespace -nm "$software; adapter eth0 1 pci0000:00/0000:00:03.0 e1000
+        outcome $bin x -H --h /h -help")"
 expect "private namespace, trace: no line, software is never listed" "|0" \
     "$(in_namespace -n "$software; outcome $bin -h")"
 expect "private namespace with its own sysfs: nothing" "|0" \
@@ -115,16 +157,47 @@ expect "private namespace, 60 veth interfaces: nothing" "|0" \
     "$(in_namespace -n "for i in \$(seq 30); do ip link add a\$i type veth peer name b\$i; done
         outcome $bin")"
 
-# A big server: 20 adapters, the lowest a wireless one, the next a wired one
-# whose owner named it wifi0. The 16 lowest are listed, in ascending order.
-twenty='adapter wlp1s0 41 iwlwifi wlan; adapter wifi0 42 igb
-    for i in $(seq 60 -1 43); do adapter enp$i $i e1000e; done'
-expect "20 adapters: the lowest wired one, whatever its name" "02-00-00-00-01-2A|0" \
+# A big server: 20 adapters, the first a wireless one, the next a wired one
+# whose owner named it wifi0, the rest registered in the reverse of their
+# slots. The first 16 in hardware order are listed, their places as indices.
+twenty='adapter wlp1s0 41 pci0000:00/0000:00:01.0 iwlwifi wlan
+    adapter wifi0 42 pci0000:00/0000:00:02.0 igb
+    for i in $(seq 60 -1 43); do adapter enp$i $i pci0000:00/0000:00:$i.0 e1000e; done'
+expect "20 adapters: the first wired one, whatever its name" "02-00-00-00-01-2A|0" \
     "$(in_namespace -nm "$twenty; outcome $bin")"
-expect "20 adapters, trace: the 16 lowest in ascending order, then the answer" \
-    "$(seq 41 56 | xargs) 02-00-00-00-01-2A|0" \
+expect "20 adapters, trace: the first 16 in hardware order, then the answer" \
+    "$(for i in $(seq 16); do printf '%d:%02X ' "$i" $((i + 40)); done)02-00-00-00-01-2A|0" \
     "$(in_namespace -nm "$twenty; outcome $bin -h" |
-        sed 's/.* index:\([0-9]*\) .*/\1/' | xargs)"
+        sed 's/.*MAC:.*-\(..\) index:\([0-9]*\) .*/\2:\1/' | xargs)"
+
+# The same hardware registered in two orders, so with other interface
+# indices, gives the same answer: a server with onboard port 1 behind its
+# firmware number, a two-port card behind a PCIe bridge, the management
+# controller's hard-wired USB adapter (behind a root hub that says "unknown"),
+# a USB dongle and a virtual function of the card, never listed.
+server='adapter eno1 1 pci0000:00/0000:00:1f.6 e1000e
+adapter enp2s0 2 pci0000:00/0000:00:1c.0/0000:02:00.0 mlx4_en "" 0
+adapter enp2s0d1 3 pci0000:00/0000:00:1c.0/0000:02:00.0 mlx4_en "" 1
+adapter usb0 4 pci0000:00/0000:00:14.0/usb1/1-4/1-4:1.0 cdc_ether
+adapter enx5 5 pci0000:00/0000:00:14.0/usb1/1-2/1-2:1.0 r8152
+adapter enp2s0v0 6 pci0000:00/0000:00:1c.0/0000:02:00.1 mlx4_en'
+server_layout='device pci0000:00/0000:00:1f.6 acpi_index=1
+    device pci0000:00/0000:00:14.0/usb1 removable=unknown
+    device pci0000:00/0000:00:14.0/usb1/1-4 removable=fixed
+    device pci0000:00/0000:00:14.0/usb1/1-2 removable=removable
+    ln -s ../0000:02:00.0 /sys/devices/pci0000:00/0000:00:1c.0/0000:02:00.1/physfn'
+server_trace="mac: MAC:02-00-00-00-01-01 index:1 IndMac:-1 eth:n isEth:y
+$(for i in 2 3 4 5; do
+    echo "mac:02-00-00-00-01-01 MAC:02-00-00-00-01-0$i index:$i IndMac:1 eth:y isEth:y"
+done)
+02-00-00-00-01-01|0"
+for switch in "" -h; do
+    first=$(in_namespace -nm "$server; $server_layout; outcome $bin $switch")
+    expect "server ${switch:-without -h}: onboard port 1, the others in hardware order" \
+        "$([ -n "$switch" ] && echo "$server_trace" || echo "02-00-00-00-01-01|0")" "$first"
+    expect "server ${switch:-without -h}, registered in the reverse order: the same" "$first" \
+        "$(in_namespace -nm "$(tac <<<"$server"); $server_layout; outcome $bin $switch")"
+done
 
 # A reader that has gone: the answer is lost, and the program says so.
 expect "standard output a pipe whose reader has gone: exit 1 and a message" \

@@ -3,8 +3,9 @@
 # architecture that answers as the native build does, also in a bare root
 # holding nothing but itself (and the emulator that runs it, for another
 # architecture) with /sys and /proc mounted, where the dynamic build cannot
-# even start. The bare root needs root; without it those cases skip, except
-# under CI, where a missing prerequisite fails.
+# even start; and that fails in that root without /sys, where it has no answer
+# to give. The bare root needs root; without it those cases skip, except under
+# CI, where a missing prerequisite fails.
 #
 #   static_test.sh ARCH NATIVE_PROGRAM [RUNNER] STATIC_PROGRAM
 set -u
@@ -73,6 +74,13 @@ for file in "${program[@]}"; do
 done
 expect "bare root: the same answer" "$answer" "$(in_root "$root" "${command[@]}" 2>&1)"
 expect "bare root, trace: the same lines" "$trace" "$(in_root "$root" "${command[@]}" -h 2>&1)"
+# Without sysfs every adapter would look like a software interface: there is
+# no answer to give, and "no adapter" would be a wrong one.
+expect "bare root without /sys: no output, a message, exit 1" \
+    "|primary-mac: cannot list network adapters: sysfs is not mounted (no /sys/class/net)|1" \
+    "$(chroot "$root" "${command[@]}" -h 2>"$bare/stderr"
+        status=$?
+        printf '|%s|%d' "$(cat "$bare/stderr")" $status)"
 
 # The dynamic build needs its loader and C library, which a bare root lacks.
 root=$(make_root dynamic "$native")

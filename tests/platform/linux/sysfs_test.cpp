@@ -1,10 +1,12 @@
-// The Linux layer's classification, on a directory laid out like sysfs.
+// The Linux layer's sysfs reading, on a fixture tree laid out like /sys: its
+// class/net entries are links into its devices tree, as on a real machine.
 #include "platform/linux/sysfs.h"
 
 #include <gtest/gtest.h>
 
 #include <linux/if_arp.h>
 
+#include "platform/linux/adapters.h"
 #include "table_case.h"
 
 #include <cstdlib>
@@ -35,23 +37,29 @@ void PrintTo(const LinkCase &c, std::ostream *os) {
     *os << c.name;
 }
 
-class DescribeAdapterTest : public testing::TestWithParam<LinkCase> {};
+class AdapterEntryTest : public testing::TestWithParam<LinkCase> {};
 
-TEST_P(DescribeAdapterTest, Classifies) {
+// Listed: a device that is no virtual function, and an entry that is the
+// interface's own; then described.
+TEST_P(AdapterEntryTest, Classifies) {
     const LinkCase &c = GetParam();
     const std::vector<uint8_t> address = AddressBytes(c.address);
-    const KernelLink link{c.interface_name, c.index, c.link_type, address.data(), address.size()};
+    const KernelLink link{c.interface_name, c.index,        c.link_type,
+                          address.data(),   address.size(), nullptr};
+    HardwareKey key;
+    char uevent[kUeventSize];
+    const bool listed =
+        ReadHardwareKey(SYSFS_FIXTURE, link, key) && IsOwnEntry(SYSFS_FIXTURE, link, uevent);
+    ASSERT_EQ(listed, c.listed);
+    if (!listed)
+        return;
     IP_ADAPTER_INFO record;
     memset(&record, 0x5A, sizeof record);
-
-    ASSERT_EQ(DescribeAdapter(SYSFS_FIXTURE, link, record), c.listed);
-    if (!c.listed)
-        return;
+    DescribeAdapter(SYSFS_FIXTURE, link, uevent, record);
     EXPECT_STREQ(record.Description, c.description);
     EXPECT_EQ(record.Type, c.type);
-    EXPECT_EQ(record.Index, static_cast<uint32_t>(c.index));
-    ASSERT_EQ(record.AddressLength, address.size());
-    EXPECT_EQ(memcmp(record.Address, address.data(), address.size()), 0);
+    ASSERT_EQ(record.AddressLength, std::min<size_t>(address.size(), 8));
+    EXPECT_EQ(memcmp(record.Address, address.data(), record.AddressLength), 0);
 }
 
 const LinkCase kLinks[] = {
@@ -64,29 +72,69 @@ const LinkCase kLinks[] = {
      "bluetooth, btusb"},
     {"UsbGadget", "usb0", 7, ARPHRD_ETHER, "02:11:22:33:44:55", true, 6, "rndis_host"},
     {"MobileBroadband", "wwan0", 8, ARPHRD_ETHER, "02:50:f3:00:00:01", true, 243, "wwan, qmi_wwan"},
+    {"InfinibandAddressCut", "ib0", 12, ARPHRD_INFINIBAND,
+     "80:00:02:08:fe:80:00:00:00:00:00:00:00:02:c9:03:00:0a:0b:0c", true, 1, "mlx4_core"},
     // Software interfaces have no device.
     {"Bridge", "br0", 9, ARPHRD_ETHER, "02:42:ac:11:00:01", false, 0, nullptr},
     {"Veth", "veth0", 10, ARPHRD_ETHER, "0e:6a:2d:55:aa:01", false, 0, nullptr},
     {"Tun", "tun0", 11, ARPHRD_NONE, "", false, 0, nullptr},
     {"Loopback", "lo", 1, ARPHRD_LOOPBACK, "00:00:00:00:00:00", false, 0, nullptr},
+    // An SR-IOV virtual function: a guest's address.
+    {"VirtualFunction", "ens1v0", 24, ARPHRD_ETHER, "02:00:00:00:00:18", false, 0, nullptr},
     // The entry of that name is another interface's, or there is none.
     {"OtherIndex", "eth0", 9, ARPHRD_ETHER, "52:54:00:12:34:56", false, 0, nullptr},
     {"OtherAddress", "eth0", 2, ARPHRD_ETHER, "52:54:00:12:34:57", false, 0, nullptr},
     {"ShorterAddress", "eth0", 2, ARPHRD_ETHER, "52:54:00:12:34", false, 0, nullptr},
     {"NoEntry", "eth1", 2, ARPHRD_ETHER, "52:54:00:12:34:56", false, 0, nullptr},
-    {"NameWalksTheTree", "../sysfs/eth0", 2, ARPHRD_ETHER, "52:54:00:12:34:56", false, 0, nullptr},
+    {"NameWalksTheTree", "../net/eth0", 2, ARPHRD_ETHER, "52:54:00:12:34:56", false, 0, nullptr},
 };
-INSTANTIATE_TEST_SUITE_P(Sysfs, DescribeAdapterTest, testing::ValuesIn(kLinks), CaseName<LinkCase>);
+INSTANTIATE_TEST_SUITE_P(Sysfs, AdapterEntryTest, testing::ValuesIn(kLinks), CaseName<LinkCase>);
 
-TEST(DescribeAdapterTest, AddressLongerThanTheFieldIsCut) {
-    const std::vector<uint8_t> address =
-        AddressBytes("80:00:02:08:fe:80:00:00:00:00:00:00:00:02:c9:03:00:0a:0b:0c");
-    const KernelLink link{"ib0", 12, ARPHRD_INFINIBAND, address.data(), address.size()};
-    IP_ADAPTER_INFO record;
-    ASSERT_TRUE(DescribeAdapter(SYSFS_FIXTURE, link, record));
-    EXPECT_EQ(record.Type, 1u);
-    ASSERT_EQ(record.AddressLength, 8u);
-    EXPECT_EQ(memcmp(record.Address, address.data(), 8), 0);
+// Two fixture adapters, `first` before `second` in hardware order although
+// the kernel registered `second` first.
+struct OrderCase {
+    const char *name;
+    const char *first;
+    const char *second;
+};
+
+void PrintTo(const OrderCase &c, std::ostream *os) {
+    *os << c.name;
 }
+
+class HardwareOrderTest : public testing::TestWithParam<OrderCase> {};
+
+TEST_P(HardwareOrderTest, FirstComesFirst) {
+    HardwareKey first;
+    HardwareKey second;
+    const KernelLink first_link{GetParam().first, 2, ARPHRD_ETHER, nullptr, 0, nullptr};
+    const KernelLink second_link{GetParam().second, 1, ARPHRD_ETHER, nullptr, 0, nullptr};
+    ASSERT_TRUE(ReadHardwareKey(SYSFS_FIXTURE, first_link, first));
+    ASSERT_TRUE(ReadHardwareKey(SYSFS_FIXTURE, second_link, second));
+    EXPECT_TRUE(InHardwareOrder(first, second));
+    EXPECT_FALSE(InHardwareOrder(second, first));
+}
+
+const OrderCase kOrders[] = {
+    // Removability: built in, then hard-wired USB (behind a root hub that
+    // says "unknown"), then removable.
+    {"BuiltInBeforeFixedUsb", "enp3s0", "bmc0"},
+    {"FixedUsbBeforeRemovable", "bmc0", "dongle2"},
+    // The firmware's number (acpi_index, else index; a virtio device's from
+    // its PCI function), ascending, before the path; numbers over 65535 are
+    // no numbers.
+    {"AcpiIndexBeforeEarlierPath", "eno1", "enp0s9"},
+    {"SmbiosIndex", "eno2", "enp0s9"},
+    {"LowerNumberFirst", "eno1", "eno2"},
+    {"VirtioFunctionsNumber", "eth0", "enp0s9"},
+    {"NumberOutOfRange", "enp0s9", "ens16"},
+    // The path: component by component, hex digit runs as numbers.
+    {"PathAcrossABridge", "enp3s0", "wifi0"},
+    {"UsbPortsAsNumbers", "dongle2", "dongle10"},
+    {"PciSlotsAsHex", "enp0s9", "enp0s10"},
+    // Ports of one PCI function.
+    {"DevPort", "ens1", "ens1d1"},
+};
+INSTANTIATE_TEST_SUITE_P(Sysfs, HardwareOrderTest, testing::ValuesIn(kOrders), CaseName<OrderCase>);
 
 } // namespace

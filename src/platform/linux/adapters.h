@@ -1,0 +1,34 @@
+// The adapter list on Linux: the kernel's link dump says which interfaces
+// exist in this network namespace, sysfs which of them are adapters and where
+// each sits in the machine. They are listed in hardware order, which is the
+// same on every boot, unlike the kernel's interface indices: drivers register
+// in parallel, in an order that can change from one boot to the next.
+#pragma once
+
+#include "../adapters.h"
+#include "sysfs.h"
+
+// The adapters kept while a dump is read: the first in hardware order, the
+// record and key of each at the same place.
+struct KeptAdapters {
+    const char *sysfs_root;
+    IP_ADAPTER_INFO (&records)[kAdapterRecords];
+    HardwareKey (&keys)[kAdapterRecords];
+    int count = 0;
+};
+
+// Whether the adapter whose key is `first` comes before the one of `second`.
+bool InHardwareOrder(const HardwareKey &first, const HardwareKey &second);
+
+// The dump's link handler (context: KeptAdapters): keeps the link when it is
+// an adapter among the first in hardware order.
+void KeepAdapter(void *context, const KernelLink &link);
+
+// Gives each kept record its place as its Index, 1 for the first, and links
+// each to the next.
+void ChainAdapters(KeptAdapters &kept);
+
+// Lists this namespace's adapters, reading sysfs under `sysfs_root`: the 16
+// first in hardware order.
+AdapterQuery ListAdapters(const char *sysfs_root, IP_ADAPTER_INFO (&records)[kAdapterRecords],
+                          char (&failure)[kQueryFailureSize]);
