@@ -3,20 +3,24 @@
 # private root) a working, hardened program and a lint-clean man page; each
 # Windows ZIP, named for its flavour, holds the executable, the README and the
 # licence; each static build's tarball holds its program, the man page, the
-# README and the licence. Needs dpkg, lintian, hardening-check, mandoc, unzip,
-# tar and the Windows and static builds; without them it skips, except under
-# CI.
+# README and the licence; the RPM passes rpmlint, lays out the program, man
+# page, README and licence as an RPM does, and installs (with rpm, into a
+# private root) a program that answers there, alone in it. Needs root, the
+# packaging tools and the builds; without them it skips, except under CI.
 #
 #   packaging_test.sh NATIVE_BUILD [WINDOWS_BUILD...] [ARCH=STATIC_BUILD...]
 set -u
 source "$(dirname "$0")/testlib.sh"
+packaging=$(dirname "$0")/../packaging
 native_build=$1
 shift
 windows_builds=() static_builds=()
 for build in "$@"; do
     if [[ $build == *=* ]]; then static_builds+=("$build"); else windows_builds+=("$build"); fi
 done
-require cpack dpkg dpkg-shlibdeps lintian hardening-check readelf mandoc unzip tar file
+[ "$(id -u)" = 0 ] || missing "the packages install as root"
+require cpack dpkg dpkg-shlibdeps lintian hardening-check readelf mandoc unzip tar file \
+    rpmbuild rpm rpmlint unshare chroot mount
 for build in "${windows_builds[@]}"; do
     [ -f "$build/primary-mac.exe" ] || missing "no Windows build in $build"
 done
@@ -70,4 +74,24 @@ for static in "${static_builds[@]}"; do
         "$name.tar.gz: $name/LICENSE $name/README.md $name/primary-mac $name/primary-mac.1" \
         "$(cd "$work/$arch" && echo *.tar.gz): $(tar -tzf "$work/$arch"/*.tar.gz | sort | xargs)"
 done
+
+# The RPM, from whichever build made it.
+rpm=$(echo "$work"/*/*.rpm)
+[ -f "$rpm" ] || { echo "FAIL: not one RPM: $rpm"; exit 1; }
+expect "rpmlint: no error" "|0" \
+    "$(rpmlint -c "$packaging/rpmlint.toml" "$rpm" 2>&1 | grep ': E: '; printf '|%d' "${PIPESTATUS[0]}")"
+expect "rpm: the program, man page, README (doc) and licence (license)" \
+    "/usr/bin/primary-mac /usr/share/doc/primary-mac d/usr/share/doc/primary-mac/README.md \
+/usr/share/licenses/primary-mac l/usr/share/licenses/primary-mac/LICENSE \
+d/usr/share/man/man1/primary-mac.1.gz" \
+    "$(rpm -qp --qf '[%{FILEFLAGS:fflags}%{FILENAMES}\n]' "$rpm" | xargs)"
+root=$work/rpm-root
+rpm --root "$root" --initdb && rpm --root "$root" -i --nodeps "$rpm" 2>/dev/null
+expect "rpm installs" "primary-mac-$version-1.x86_64" "$(rpm --root "$root" -q primary-mac)"
+# Alone in that root, with this network namespace's sysfs mounted.
+mkdir -p "$root/sys"
+expect "installed from the RPM, the program answers in its root as the build does" \
+    "$("$native_build/primary-mac")|0" \
+    "$(unshare -m sh -c 'mount -t sysfs sysfs "$0/sys" && chroot "$0" /usr/bin/primary-mac
+        printf "|%d" $?' "$root" 2>&1)"
 exit $failed
