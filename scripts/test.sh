@@ -10,7 +10,8 @@ packages=(cmake make g++ libgtest-dev iproute2 util-linux file
     g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine wine32:i386 wine64
     musl-dev g++-aarch64-linux-gnu musl-dev:arm64 qemu-user-static
     clang libclang-rt-14-dev clang-format clang-tidy valgrind
-    dpkg dpkg-dev devscripts lintian mandoc rpm rpmlint unzip git python3)
+    dpkg dpkg-dev devscripts lintian mandoc rpm rpmlint wixl python3-olefile unzip git
+    python3)
 scripts/install-missing.sh "${packages[@]}"
 
 ci=$PWD/build/ci
