@@ -6,11 +6,13 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-packages=(cmake make g++ libgtest-dev iproute2 util-linux file
-    g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine wine32:i386 wine64
-    musl-dev g++-aarch64-linux-gnu musl-dev:arm64 qemu-user-static
+# The builds' own packages (scripts/builds.txt), and the tests' tools.
+builds=$(grep -v '^#' scripts/builds.txt)
+packages=(cmake make libgtest-dev iproute2 util-linux file
+    wine wine32:i386 wine64 qemu-user-static
     clang libclang-rt-14-dev clang-format clang-tidy valgrind
-    dpkg dpkg-dev devscripts lintian mandoc unzip git python3)
+    dpkg devscripts lintian mandoc unzip rpmlint git python3
+    $(awk '{ for (i = 5; i <= NF; i++) print $i }' <<<"$builds"))
 scripts/install-missing.sh "${packages[@]}"
 
 ci=$PWD/build/ci
@@ -25,23 +27,15 @@ run_tests() { # preset
     (cd "$ci/$1" && ctest --output-on-failure -j "$(nproc)")
 }
 
-# The Windows and the portable static builds, which the native build's tests
-# check: each where its compiler (and musl, for a static one) is here.
-crosses=(
-    "win32 i686-w64-mingw32-g++-win32"
-    "win64 x86_64-w64-mingw32-g++-win32"
-    "static g++ /usr/lib/x86_64-linux-musl/libc.a"
-    "static-aarch64 aarch64-linux-gnu-g++ /usr/lib/aarch64-linux-musl/libc.a"
-)
-for cross in "${crosses[@]}"; do
-    read -r preset compiler library <<<"$cross"
-    if command -v "$compiler" >/dev/null && { [ -z "$library" ] || [ -f "$library" ]; }; then
+# The other builds, which the native build's tests check: each where its
+# compiler (and musl, for a static one) is here.
+while read -r preset compiler library _; do
+    if [ "$preset" != native ] && command -v "$compiler" >/dev/null &&
+        { [ "$library" = - ] || [ -f "$library" ]; }; then
         build "$preset"
     fi
-done
-build native -DPRIMARY_MAC_REQUIRE_TESTS=ON \
-    -DPRIMARY_MAC_WIN32_BUILD="$ci/win32" -DPRIMARY_MAC_WIN64_BUILD="$ci/win64" \
-    -DPRIMARY_MAC_STATIC_BUILD="$ci/static" -DPRIMARY_MAC_STATIC_AARCH64_BUILD="$ci/static-aarch64"
+done <<<"$builds"
+build native -DPRIMARY_MAC_REQUIRE_TESTS=ON -DPRIMARY_MAC_BUILD_ROOT="$ci"
 run_tests native
 
 # The unit and fake-list tests again under AddressSanitizer and

@@ -2,21 +2,28 @@
 # The packages. The .deb passes lintian and installs (with dpkg, into a
 # private root) a working, hardened program and a lint-clean man page; each
 # Windows ZIP, named for its flavour, holds the executable, the README and the
-# licence; each static build's tarball holds its program, the man page, the
-# README and the licence. Needs dpkg, lintian, hardening-check, mandoc, unzip,
-# tar and the Windows and static builds; without them it skips, except under
-# CI.
+# licence; each MSI installs them silently under Wine where the README says,
+# the program answers from there, a later version replaces it and it is
+# removed silently; each static build's tarball holds its program, the man
+# page, the README and the licence; the RPM passes rpmlint, lays out the
+# program, man page, README and licence as an RPM does, and installs (with
+# rpm, into a private root) a program that answers there, alone in it. Needs
+# root, Wine and the packaging tools and builds; without them it skips,
+# except under CI.
 #
 #   packaging_test.sh NATIVE_BUILD [WINDOWS_BUILD...] [ARCH=STATIC_BUILD...]
 set -u
 source "$(dirname "$0")/testlib.sh"
+packaging=$(dirname "$0")/../packaging
 native_build=$1
 shift
 windows_builds=() static_builds=()
 for build in "$@"; do
     if [[ $build == *=* ]]; then static_builds+=("$build"); else windows_builds+=("$build"); fi
 done
-require cpack dpkg dpkg-shlibdeps lintian hardening-check readelf mandoc unzip tar file
+[ "$(id -u)" = 0 ] || missing "the packages install as root"
+require cpack dpkg dpkg-shlibdeps lintian hardening-check readelf mandoc unzip tar file \
+    wixl rpmbuild rpm rpmlint wine unshare ip chroot mount
 for build in "${windows_builds[@]}"; do
     [ -f "$build/primary-mac.exe" ] || missing "no Windows build in $build"
 done
@@ -53,13 +60,46 @@ expect "man page lint-clean" "|0" \
     "$(mandoc -T lint "$page" 2>&1 | grep -F "$page"; printf '|%d' "${PIPESTATUS[0]}")"
 
 version=$(dpkg-deb -f "$deb" Version)
+export WINEDEBUG=-all WINEPREFIX=$work/wine
+# A Wine prefix, made in a namespace of its own so that its wineserver is
+# gone with it.
+unshare -n bash -c 'wineboot -i >/dev/null 2>&1; wineserver -w'
+# Runs a Windows command in a Wine session in a private network namespace
+# that holds one Ethernet adapter; prints its output, "|" and its exit status.
+in_wine() {
+    unshare -n bash -c 'ip link add name lan7 index 7 address 02:00:00:00:00:07 type ifb
+        wine "$@"; status=$?; wineserver -w; printf "|%d" $status' wine "$@"
+}
 for build in "${windows_builds[@]}"; do
-    flavour=win32
-    [[ "$(file -b "$build/primary-mac.exe")" != PE32+* ]] || flavour=win64
+    # Where each installs on 64-bit Windows, and its view of the registry.
+    flavour=win32 folder="Program Files (x86)/primary-mac" registry=32
+    [[ "$(file -b "$build/primary-mac.exe")" != PE32+* ]] ||
+        flavour=win64 folder="Program Files/primary-mac" registry=64
     (cd "$build" && cpack -B "$work/$flavour" >/dev/null) || { echo "FAIL: cpack ($flavour)"; exit 1; }
     expect "$flavour zip holds the executable, README and licence" \
         "primary-mac-$version-$flavour.zip: LICENSE README.md primary-mac.exe" \
         "$(cd "$work/$flavour" && echo "$(echo *.zip):" $(unzip -Z1 ./*.zip | sort))"
+
+    msi=$work/$flavour/primary-mac-$version-$flavour.msi
+    windows_folder="C:\\${folder//\//\\}"
+    expect "$flavour msi installs silently" "|0" "$(in_wine msiexec /i "$msi" /qn)"
+    expect "$flavour msi: the executable, README and licence in $windows_folder" \
+        "LICENSE README.md primary-mac.exe" "$(ls "$WINEPREFIX/drive_c/$folder" 2>&1 | xargs)"
+    expect "$flavour msi: the installed program answers" "02-00-00-00-00-07|0" \
+        "$(in_wine "$windows_folder\\primary-mac.exe")"
+    # The same package as a later version, which replaces this one.
+    later=$((${version%%.*} + 1)).0.0
+    (cd "$build" && cpack -G External -D CPACK_PACKAGE_VERSION="$later" \
+        -D CPACK_PACKAGE_FILE_NAME=later -B "$work/$flavour-later" >/dev/null) ||
+        { echo "FAIL: cpack ($flavour, $later)"; exit 1; }
+    in_wine msiexec /i "$work/$flavour-later/later.msi" /qn >/dev/null
+    expect "$flavour msi: version $later replaces it" "$later" \
+        "$(in_wine reg query 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall' /s \
+            /reg:$registry |
+            tr -d '\r' | sed -n 's/^ *DisplayVersion *REG_SZ *//p')"
+    expect "$flavour msi: removed silently, with its folder" "|0 gone" \
+        "$(in_wine msiexec /x "$work/$flavour-later/later.msi" /qn
+            [ -e "$WINEPREFIX/drive_c/$folder" ] || echo " gone")"
 done
 
 for static in "${static_builds[@]}"; do
@@ -70,4 +110,24 @@ for static in "${static_builds[@]}"; do
         "$name.tar.gz: $name/LICENSE $name/README.md $name/primary-mac $name/primary-mac.1" \
         "$(cd "$work/$arch" && echo *.tar.gz): $(tar -tzf "$work/$arch"/*.tar.gz | sort | xargs)"
 done
+
+# The RPM, from whichever build made it.
+rpm=$(echo "$work"/*/*.rpm)
+[ -f "$rpm" ] || { echo "FAIL: not one RPM: $rpm"; exit 1; }
+expect "rpmlint: no error" "|0" \
+    "$(rpmlint -c "$packaging/rpmlint.toml" "$rpm" 2>&1 | grep ': E: '; printf '|%d' "${PIPESTATUS[0]}")"
+expect "rpm: the program, man page, README (doc) and licence (license)" \
+    "/usr/bin/primary-mac /usr/share/doc/primary-mac d/usr/share/doc/primary-mac/README.md \
+/usr/share/licenses/primary-mac l/usr/share/licenses/primary-mac/LICENSE \
+d/usr/share/man/man1/primary-mac.1.gz" \
+    "$(rpm -qp --qf '[%{FILEFLAGS:fflags}%{FILENAMES}\n]' "$rpm" | xargs)"
+root=$work/rpm-root
+rpm --root "$root" --initdb && rpm --root "$root" -i --nodeps "$rpm" 2>/dev/null
+expect "rpm installs" "primary-mac-$version-1.x86_64" "$(rpm --root "$root" -q primary-mac)"
+# Alone in that root, with this network namespace's sysfs mounted.
+mkdir -p "$root/sys"
+expect "installed from the RPM, the program answers in its root as the build does" \
+    "$("$native_build/primary-mac")|0" \
+    "$(unshare -m sh -c 'mount -t sysfs sysfs "$0/sys" && chroot "$0" /usr/bin/primary-mac
+        printf "|%d" $?' "$root" 2>&1)"
 exit $failed
