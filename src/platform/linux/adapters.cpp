@@ -74,25 +74,6 @@ int CompareDevicePaths(const char *first, const char *second) {
     }
 }
 
-// Moves `text` past a decimal number; false when there is none.
-bool SkipNumber(const char *&text) {
-    const size_t digits = strspn(text, "0123456789");
-    text += digits;
-    return digits != 0;
-}
-
-// Whether the port is a switchdev representor's (pf<N>vf<M>, pf<N>sf<M>): it
-// stands on the host for a virtual function or a subfunction.
-bool IsRepresentor(const char *port_name) {
-    if (port_name == nullptr || strncmp(port_name, "pf", 2) != 0)
-        return false;
-    const char *rest = port_name + 2;
-    if (!SkipNumber(rest) || (strncmp(rest, "vf", 2) != 0 && strncmp(rest, "sf", 2) != 0))
-        return false;
-    rest += 2;
-    return SkipNumber(rest) && *rest == '\0';
-}
-
 // Without sysfs every adapter would look like a software interface, and no
 // adapter would be a wrong answer.
 bool HasSysfs(const char *sysfs_root, char (&failure)[kQueryFailureSize]) {
@@ -121,7 +102,7 @@ bool InHardwareOrder(const HardwareKey &first, const HardwareKey &second) {
 void KeepAdapter(void *context, const KernelLink &link) {
     KeptAdapters &kept = *static_cast<KeptAdapters *>(context);
     HardwareKey key;
-    if (IsRepresentor(link.port_name) || !ReadHardwareKey(kept.sysfs_root, link, key))
+    if (!ReadHardwareKey(kept.sysfs_root, link, key))
         return;
     // When the list is full, its last gives way to an adapter before it.
     int at = kept.count;

@@ -165,6 +165,16 @@ bool IsNumbered(const char *name, const char *prefix) {
            strspn(name + length, "0123456789") == strlen(name + length);
 }
 
+// Whether the port is a switchdev representor's (pf<N>vf<M>, pf<N>sf<M>): it
+// stands on the host for a virtual function or a subfunction.
+bool IsRepresentor(const char *port_name) {
+    if (port_name == nullptr || strncmp(port_name, "pf", 2) != 0)
+        return false;
+    const size_t digits = strspn(port_name + 2, "0123456789");
+    const char *function = port_name + 2 + digits;
+    return digits != 0 && (IsNumbered(function, "vf") || IsNumbered(function, "sf"));
+}
+
 // Reads every `removable` attribute from the device (whose directory is
 // `device`) up to ROOT/devices, `top` bytes of it. A USB root hub (usb<N>)
 // says "unknown" whatever its ports hold: it is skipped.
@@ -283,6 +293,9 @@ uint32_t AdapterType(unsigned short link_type, const char *devtype, bool wireles
 } // namespace
 
 bool ReadHardwareKey(const char *sysfs_root, const KernelLink &link, HardwareKey &key) {
+    // The port name comes with the dump: no system call.
+    if (IsRepresentor(link.port_name))
+        return false;
     // Cheapest first: most interfaces on a busy host are software ones, with
     // no device link, and cost one failed readlink each.
     SysfsPath entry;

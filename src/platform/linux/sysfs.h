@@ -40,7 +40,8 @@ struct HardwareKey {
 
 // Reads the key of `link`'s device under `sysfs_root`. False when there is
 // nothing to list: the interface has no device (a software interface), or it
-// is an SR-IOV virtual function, whose address is a guest's.
+// stands for a guest, whose address it carries: an SR-IOV virtual function, or
+// a switchdev representor of one.
 bool ReadHardwareKey(const char *sysfs_root, const KernelLink &link, HardwareKey &key);
 
 // Whether the entry of that name shows the kernel's own index and address for
