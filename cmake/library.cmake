@@ -57,9 +57,9 @@ foreach(library primary_mac_shared primary_mac_static)
 endforeach()
 set_target_properties(primary_mac_shared PROPERTIES VERSION ${PROJECT_VERSION}
     SOVERSION ${PROJECT_VERSION_MAJOR})
-# Nothing of the C++ runtime is used or needed; every symbol resolved at link.
+# Nothing of the C++ runtime is used or needed.
 target_link_options(primary_mac_shared PRIVATE -static-libstdc++ -static-libgcc
-    -Wl,--as-needed -Wl,--no-undefined)
+    -Wl,--as-needed)
 
 # Installed as Debian splits it: the shared library by itself (the runtime
 # package), and what a program is built with (the development package): the

@@ -39,7 +39,8 @@ build native -DPRIMARY_MAC_REQUIRE_TESTS=ON -DPRIMARY_MAC_BUILD_ROOT="$ci"
 run_tests native
 
 # The unit and fake-list tests again under AddressSanitizer and
-# UndefinedBehaviorSanitizer, and a minute of fuzzing (clang).
+# UndefinedBehaviorSanitizer, a minute of fuzzing, and the library under
+# ThreadSanitizer (clang).
 if ! command -v clang++ >/dev/null; then
     echo "SKIP: the sanitizer and fuzz tests need clang" >&2
     [ "${CI:-}" != true ] || exit 1
@@ -49,3 +50,10 @@ build sanitize -DPRIMARY_MAC_REQUIRE_TESTS=ON
 # As the sanitize test preset sets them.
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 run_tests sanitize
+
+# The library's calls from many threads at once under ThreadSanitizer: its
+# tests alone (as the thread-sanitize build and test presets have it).
+cmake --preset thread-sanitize -B "$ci/thread-sanitize" -DPRIMARY_MAC_WERROR=ON \
+    -DPRIMARY_MAC_REQUIRE_TESTS=ON
+cmake --build "$ci/thread-sanitize" -j "$(nproc)" --target library_tests
+(cd "$ci/thread-sanitize" && TSAN_OPTIONS=halt_on_error=1 ctest --output-on-failure -R Library)

@@ -1,0 +1,73 @@
+#!/usr/bin/env bash
+# Programs that embed the library, built against its installed files as their
+# authors would build them: a C program through pkg-config, a C++ program
+# through find_package(primary-mac CONFIG), a Python one through ctypes. Each
+# must print what the program prints, on both streams, with its exit status:
+# in this namespace, and in private ones with no adapter, with adapters laid
+# out as sysfs, and without sysfs, where the query fails. The shared library
+# exports its two calls and nothing else. The private namespaces need root;
+# without it, or without a tool, the cases skip, except under CI.
+#
+#   consumers_test.sh PROGRAM FILES
+#
+# FILES is a build tree, installed here with cmake --install into a staging
+# directory, or the prefix of files installed already (usr/ of unpacked .debs).
+set -u
+source "$(dirname "$0")/../testlib.sh"
+source "$(dirname "$0")/../platform/linux/fake_sysfs.sh"
+consumers=$(cd "$(dirname "$0")" && pwd)
+program=$1
+files=$2
+require cc pkg-config cmake python3 nm
+
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+if [ -f "$files/CMakeCache.txt" ]; then
+    cmake --install "$files" --prefix "$work/staged" >/dev/null || { echo "FAIL: cmake --install"; exit 1; }
+    files=$work/staged
+fi
+pc=$(find "$files" -name primary-mac.pc)
+[ -f "$pc" ] || { echo "FAIL: no primary-mac.pc in $files"; exit 1; }
+export LD_LIBRARY_PATH=${pc%/pkgconfig/*}
+
+expect "the shared library exports the calls alone" "primary_mac_get primary_mac_version" \
+    "$(nm -D --defined-only "$LD_LIBRARY_PATH/libprimary-mac.so" | awk '{ print $3 }' | sort | xargs)"
+
+# shellcheck disable=SC2046 # the flags are words
+cc -Wall -Wextra -Werror -std=c99 "$consumers/consumer.c" -o "$work/c" \
+    $(PKG_CONFIG_PATH=${pc%/*} pkg-config --cflags --libs primary-mac) ||
+    { echo "FAIL: the C consumer does not build with pkg-config"; exit 1; }
+{ cmake -S "$consumers/cpp" -B "$work/cpp" -DCMAKE_PREFIX_PATH="$files" -DCMAKE_CXX_FLAGS=-Werror &&
+    cmake --build "$work/cpp"; } >"$work/log" 2>&1 ||
+    { cat "$work/log"; echo "FAIL: the C++ consumer does not build with find_package"; exit 1; }
+programs=("$work/c" "$work/cpp/consumer" "python3 $consumers/consumer.py")
+names=(C C++ Python)
+
+# Runs `setup`, then each command alike in the namespace of `flags`
+# (unshare's; none for this one): each one's output on both streams and its
+# exit status, each ended by a NUL.
+each() { # flags setup command...
+    local flags=$1 setup=$2
+    shift 2
+    local script="$(declare -f outcome device adapter); set -e; $setup"'
+        set +e
+        for command in "$@"; do outcome $command 2>&1; printf "\\0"; done'
+    ${flags:+unshare "$flags"} bash -uc "$script" each "$@"
+}
+compare() { # case flags setup
+    local outcomes answer
+    mapfile -d "" -t outcomes < <(each "$2" "$3" "$program" "${programs[@]}")
+    answer=${outcomes[0]}
+    for i in "${!names[@]}"; do
+        expect "${names[i]}, $1: as the program (${answer%%$'\n'*})" "$answer" "${outcomes[i + 1]}"
+    done
+}
+
+compare "this namespace" "" ":"
+[ "$(id -u)" = 0 ] || missing "the private namespace cases need root"
+require unshare ip
+compare "no adapter" -n ":"
+compare "adapters laid out as sysfs" -nm "adapter wlp1s0 1 pci0000:00/0000:00:01.0 iwlwifi wlan
+    adapter enp2s0 2 pci0000:00/0000:00:02.0 e1000e"
+compare "no sysfs, a failed query" -m "mount -t tmpfs tmpfs /sys"
+exit $failed
