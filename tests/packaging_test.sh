@@ -35,16 +35,27 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
 (cd "$native_build" && cpack -B "$work/deb" >/dev/null) || { echo "FAIL: cpack (deb)"; exit 1; }
-deb=$(echo "$work"/deb/*.deb)
+deb=$(echo "$work"/deb/primary-mac_*.deb)
+version=$(dpkg-deb -f "$deb" Version)
+major=${version%%.*}
+expect "the .deb set: the program, the library named after its SONAME, its -dev" \
+    "$(printf '%s_'"$version"'_amd64.deb\n' primary-mac "libprimary-mac$major" libprimary-mac-dev |
+        sort | xargs)" \
+    "$(cd "$work/deb" && ls -- *.deb | sort | xargs)"
+expect "the runtime package holds the shared library as its SONAME names it" \
+    "libprimary-mac.so.$major" \
+    "$(dpkg-deb --fsys-tarfile "$work/deb/libprimary-mac$major"_*.deb | tar -t | grep -o 'libprimary-mac\.so\.[0-9]*$')"
 expect "lintian: no error, no warning" "|0" \
-    "$(lintian --fail-on error,warning "$deb" 2>/dev/null | grep '^[EW]: '; printf '|%d' "${PIPESTATUS[0]}")"
+    "$(lintian --fail-on error,warning "$work"/deb/*.deb 2>/dev/null | grep '^[EW]: '; printf '|%d' "${PIPESTATUS[0]}")"
 root=$work/root
 mkdir -p "$root/var/lib/dpkg/info" "$root/var/lib/dpkg/updates"
 : >"$root/var/lib/dpkg/status"
 # The private root has no libc6 package; the real one is on this machine.
-dpkg --root="$root" --force-depends --force-script-chrootless -i "$deb" >/dev/null 2>&1
-expect "deb installs" "install ok installed" \
-    "$(dpkg --root="$root" -s primary-mac 2>/dev/null | sed -n 's/^Status: //p')"
+dpkg --root="$root" --force-depends --force-script-chrootless -i "$work"/deb/*.deb >/dev/null 2>&1
+expect "the debs install" "install ok installed|install ok installed|install ok installed" \
+    "$(for package in primary-mac "libprimary-mac$major" libprimary-mac-dev; do
+        dpkg --root="$root" -s "$package" 2>/dev/null | sed -n 's/^Status: //p'
+    done | paste -sd '|')"
 program=$root/usr/bin/primary-mac
 expect "installed program answers as the build does" \
     "$("$native_build/primary-mac")|0" "$("$program"; printf '|%d' $?)"
@@ -55,11 +66,14 @@ readelf -n "$(${CXX:-c++} -print-file-name=Scrt1.o)" | grep -q 'IBT, SHSTK' ||
     cet=--nocfprotection
 expect "hardening-check finds every protection ${cet:+(but CET: $cet)}" "|0" \
     "$(hardening-check --quiet $cet "$program"; printf '|%d' $?)"
-page=$root/usr/share/man/man1/primary-mac.1.gz
-expect "man page lint-clean" "|0" \
-    "$(mandoc -T lint "$page" 2>&1 | grep -F "$page"; printf '|%d' "${PIPESTATUS[0]}")"
+for page in man1/primary-mac.1.gz man3/primary_mac_get.3.gz man3/primary_mac_version.3.gz; do
+    page=$root/usr/share/man/$page
+    expect "man page ${page##*/} lint-clean" "|0" \
+        "$(mandoc -T lint "$page" 2>&1 | grep -F "$page"; printf '|%d' "${PIPESTATUS[0]}")"
+done
+# Programs that embed the library, built against the .debs' files.
+"$(dirname "$0")/library/consumers_test.sh" "$native_build/primary-mac" "$root/usr" || failed=1
 
-version=$(dpkg-deb -f "$deb" Version)
 export WINEDEBUG=-all WINEPREFIX=$work/wine
 # A Wine prefix, made in a namespace of its own so that its wineserver is
 # gone with it.

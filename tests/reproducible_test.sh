@@ -41,7 +41,8 @@ version=$(sed -n 's/^set(CPACK_PACKAGE_VERSION "\(.*\)")$/\1/p' \
 source_tarball=
 [ ! -e "$source_dir/.git" ] || source_tarball=primary-mac-$version.tar.gz
 expect "release $version: every artifact" \
-    "$(printf '%s\n' SHA256SUMS primary-mac_"$version"_amd64.deb primary-mac-"$version"-1.x86_64.rpm \
+    "$(printf '%s\n' SHA256SUMS {primary-mac,libprimary-mac"${version%%.*}",libprimary-mac-dev}_"$version"_amd64.deb \
+        primary-mac-"$version"-1.x86_64.rpm \
         primary-mac-"$version"-{win32,win64}.{zip,msi} \
         primary-mac-"$version"-linux-{x86_64,aarch64}.tar.gz $source_tarball | sort | xargs)" \
     "$(ls "$dist" | sort | xargs)"
