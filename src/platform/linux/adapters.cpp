@@ -37,7 +37,7 @@ struct TeamQuestion {
     bool team;
 };
 
-bool TakeKind(void *context, const KernelLink &link, char (&)[kQueryFailureSize]) {
+bool TakeKind(void *context, const KernelLink &link, char (&/*failure*/)[kQueryFailureSize]) {
     auto &question = *static_cast<TeamQuestion *>(context);
     question.team =
         link.index == question.index && link.kind != nullptr && strcmp(link.kind, "team") == 0;
