@@ -45,9 +45,16 @@ void UpperCaseAscii(char *text) {
             *text = static_cast<char>(*text - ('a' - 'A'));
 }
 
+// Whether the MAC text is 00-00-...: no hardware address, but one that every
+// machine with such an adapter would share.
+bool IsAllZeros(const char *mac) {
+    return mac[strspn(mac, "0-")] == '\0';
+}
+
 // Whether the adapter is a wired Ethernet adapter that may be the primary
 // one: Ethernet type, not a VirtualBox host adapter, nothing wireless or
-// Bluetooth about its description, and an address to report.
+// Bluetooth about its description, and an address to report that is not
+// all zeros.
 bool IsEligible(const IP_ADAPTER_INFO &adapter, const char *mac) {
     // The whole description field, read no further than the field even when
     // a record leaves it unterminated.
@@ -59,7 +66,7 @@ bool IsEligible(const IP_ADAPTER_INFO &adapter, const char *mac) {
            strncmp(description, kVirtualBoxPrefix, sizeof kVirtualBoxPrefix - 1) != 0 &&
            strstr(description, "BLUETOOTH") == nullptr &&
            strstr(description, "WIRELESS") == nullptr && strstr(description, "WI-FI") == nullptr &&
-           strstr(description, "WIFI") == nullptr && mac[0] != '\0';
+           strstr(description, "WIFI") == nullptr && mac[0] != '\0' && !IsAllZeros(mac);
 }
 
 // How the last scan's query went, and the cause when it failed.

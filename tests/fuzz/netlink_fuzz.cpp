@@ -21,7 +21,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     IP_ADAPTER_INFO records[kAdapterRecords];
     char failure[kQueryFailureSize] = "";
     HardwareKey keys[kAdapterRecords];
-    KeptAdapters kept{SYSFS_FIXTURE, records, keys};
+    PciSlots slots;
+    slots.sysfs_root = SYSFS_FIXTURE;
+    KeptAdapters kept{SYSFS_FIXTURE, records, keys, slots};
     LinkDump dump{1, KeepAdapter, &kept, failure};
     // The socket's receive buffer: aligned, and no larger than one datagram.
     alignas(nlmsghdr) static char datagram[kReplySize];
@@ -42,7 +44,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     for (int i = 0; i < kept.count; ++i) {
         if (records[i].Index != static_cast<uint32_t>(i + 1) ||
             records[i].Next != (i + 1 < kept.count ? &records[i + 1] : nullptr) ||
-            (i > 0 && InHardwareOrder(kept.keys[i], kept.keys[i - 1])))
+            (i > 0 && InHardwareOrder(kept.keys[i], kept.keys[i - 1], slots)))
             abort();
     }
     return 0;

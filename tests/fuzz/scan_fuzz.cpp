@@ -65,8 +65,8 @@ FakeAdapterList Decode(const uint8_t *data, size_t size) {
 // the field's 8 bytes; the description is what the field holds up to its NUL
 // or its last byte but one; an adapter qualifies when it is Ethernet (6), its
 // upper-cased description neither starts with "VIRTUALBOX " nor contains a
-// wireless or Bluetooth word, and it has an address; the answer is the first
-// listed of those with the lowest signed index.
+// wireless or Bluetooth word, and it has an address that is not all zeros;
+// the answer is the first listed of those with the lowest signed index.
 std::string OracleMac(const IP_ADAPTER_INFO &record) {
     const auto length = std::clamp<int64_t>(static_cast<int32_t>(record.AddressLength), 0, 8);
     std::string text;
@@ -85,7 +85,8 @@ bool OracleEligible(const IP_ADAPTER_INFO &record) {
                    [](char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 32) : c; });
     const auto has = [&](const char *word) { return description.find(word) != std::string::npos; };
     return record.Type == 6 && description.rfind("VIRTUALBOX ", 0) != 0 && !has("BLUETOOTH") &&
-           !has("WIRELESS") && !has("WI-FI") && !has("WIFI") && !OracleMac(record).empty();
+           !has("WIRELESS") && !has("WI-FI") && !has("WIFI") && !OracleMac(record).empty() &&
+           OracleMac(record).find_first_not_of("0-") != std::string::npos;
 }
 
 std::string OracleAnswer(const FakeAdapterList &list) {

@@ -1,21 +1,18 @@
-// Hardware order compares, in turn: how removable the device is (built in,
-// hard-wired USB, then anything that can be unplugged), the firmware's onboard
-// number (udev's eno<N>, lowest first, numbered ports first), the device's
-// path in the machine, the port on its PCI function, and only to break a tie
-// the kernel's interface index. So hot-plugged and external adapters never
-// displace a built-in port, and the firmware's port 1 comes first where the
-// firmware numbers its ports.
 #include "adapters.h"
 
 #include <errno.h>
+#include <linux/ethtool.h>
 #include <linux/netlink.h>
+#include <linux/sockios.h>
+#include <net/if.h>
 #include <stdio.h>
 #include <string.h>
+#include <sys/ioctl.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
 #include "../../bounded_text.h"
-#include "netlink.h"
+#include "adapter_record.h"
 
 namespace {
 
@@ -25,53 +22,100 @@ constexpr char kSysfsRoot[] = "/sys";
 // five in a row mean a host too busy to be listed in one piece.
 constexpr int kDumpAttempts = 5;
 
-bool IsHexDigit(char c) {
-    return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f');
+// Room for any hardware address the kernel keeps (MAX_ADDR_LEN).
+constexpr size_t kMaxAddressLength = 32;
+
+int OpenNetlink(char (&failure)[kQueryFailureSize]) {
+    const int socket_fd = socket(AF_NETLINK, SOCK_RAW | SOCK_CLOEXEC, NETLINK_ROUTE);
+    if (socket_fd < 0)
+        snprintf(failure, sizeof failure, "netlink: %s", strerror(errno));
+    return socket_fd;
 }
 
-// Compares the runs of hex digits at `first` and `second` as numbers, and
-// moves both past them.
-int CompareNumbers(const char *&first, const char *&second) {
-    first += strspn(first, "0");
-    second += strspn(second, "0");
-    size_t first_length = 0;
-    size_t second_length = 0;
-    while (IsHexDigit(first[first_length]))
-        ++first_length;
-    while (IsHexDigit(second[second_length]))
-        ++second_length;
-    // Digits sort as their characters do: 0-9, then a-f.
-    const int order = first_length != second_length ? (first_length < second_length ? -1 : 1)
-                                                    : strncmp(first, second, first_length);
-    first += first_length;
-    second += second_length;
-    return order;
+struct TeamQuestion {
+    int index;
+    bool team;
+};
+
+bool TakeKind(void *context, const KernelLink &link, char (&/*failure*/)[kQueryFailureSize]) {
+    auto &question = *static_cast<TeamQuestion *>(context);
+    question.team =
+        link.index == question.index && link.kind != nullptr && strcmp(link.kind, "team") == 0;
+    return true;
 }
 
-// Where a character sorts in a path: its end first, then the separator, so
-// that a component sorts before every longer one that it begins.
-int Rank(char c) {
-    return c == '\0' ? 0 : c == '/' ? 1 : static_cast<unsigned char>(c) + 2;
-}
-
-// Compares two device paths component by component: within a component, runs
-// of hex digits as numbers (PCI's fixed-width hex and USB's decimal port
-// numbers alike), the rest byte by byte. An empty path, unread, sorts last.
-int CompareDevicePaths(const char *first, const char *second) {
-    if (*first == '\0' || *second == '\0')
-        return (*first == '\0') - (*second == '\0');
-    for (;;) {
-        if (IsHexDigit(*first) && IsHexDigit(*second)) {
-            if (const int order = CompareNumbers(first, second))
-                return order;
-            continue;
-        }
-        const int order = Rank(*first) - Rank(*second);
-        if (order != 0 || *first == '\0')
-            return order;
-        ++first;
-        ++second;
+// Whether link `master` is a team: a team's ports carry no kind of their
+// master, and the team's own link often comes after them in the dump. Asked
+// of the kernel on a socket of its own, the dump's being busy; remembered for
+// the team's other ports.
+bool IsTeam(KeptAdapters &kept, int master, bool &team, char (&failure)[kQueryFailureSize]) {
+    if (master != kept.known_master) {
+        const int socket_fd = OpenNetlink(failure);
+        if (socket_fd < 0)
+            return false;
+        TeamQuestion question{master, false};
+        LinkDump ask{1, TakeKind, &question, failure};
+        ask.only_index = master;
+        const DumpStep step = RunLinkDump(socket_fd, ask);
+        close(socket_fd);
+        if (step != DumpStep::kDone)
+            return false;
+        kept.known_master = master;
+        kept.known_master_is_team = question.team;
     }
+    team = kept.known_master_is_team;
+    return true;
+}
+
+// Reads the port's permanent address with ethtool, for kernels before 5.6,
+// whose dump does not carry it. False when there is none to read (all zeros:
+// a software port).
+bool ReadPermanentAddress(int socket_fd, const char *name, uint8_t (&address)[kMaxAddressLength],
+                          size_t &length) {
+    // struct ethtool_perm_addr, with room for its address.
+    struct {
+        uint32_t cmd;
+        uint32_t size;
+        uint8_t data[kMaxAddressLength];
+    } request{ETHTOOL_GPERMADDR, kMaxAddressLength, {}};
+    ifreq interface {};
+    if (!CopyText(interface.ifr_name, sizeof interface.ifr_name, name))
+        return false;
+    interface.ifr_data = reinterpret_cast<char *>(&request);
+    if (ioctl(socket_fd, SIOCETHTOOL, &interface) != 0 || request.size > kMaxAddressLength)
+        return false;
+    length = request.size;
+    memcpy(address, request.data, length);
+    for (size_t i = 0; i < length; ++i)
+        if (address[i] != 0)
+            return true;
+    return false;
+}
+
+// The address the link answers with. A port of a bond or a team answers its
+// permanent address: the current one is the bond's, which is the first port
+// enslaved, or one that the network manager generated, and can differ from
+// boot to boot. Every other link answers its current address, as on Windows,
+// so that an address its administrator set counts.
+bool AnsweredAddress(KeptAdapters &kept, const KernelLink &link,
+                     uint8_t (&permanent)[kMaxAddressLength], LinkAddress &answered,
+                     char (&failure)[kQueryFailureSize]) {
+    answered = link.address;
+    bool bonded = false;
+    if (link.master == 0)
+        return true;
+    if (link.port_kind != nullptr)
+        bonded = strcmp(link.port_kind, "bond") == 0;
+    else if (!IsTeam(kept, link.master, bonded, failure))
+        return false;
+    if (!bonded)
+        return true;
+    size_t length = 0;
+    if (link.permanent_address.length != 0)
+        answered = link.permanent_address;
+    else if (ReadPermanentAddress(kept.socket_fd, link.name, permanent, length))
+        answered = {permanent, length};
+    return true;
 }
 
 // Without sysfs every adapter would look like a software interface, and no
@@ -87,40 +131,40 @@ bool HasSysfs(const char *sysfs_root, char (&failure)[kQueryFailureSize]) {
 
 } // namespace
 
-bool InHardwareOrder(const HardwareKey &first, const HardwareKey &second) {
-    if (first.removability != second.removability)
-        return first.removability < second.removability;
-    if (first.firmware_number != second.firmware_number)
-        return first.firmware_number < second.firmware_number;
-    if (const int order = CompareDevicePaths(first.device_path, second.device_path))
-        return order < 0;
-    if (first.dev_port != second.dev_port)
-        return first.dev_port < second.dev_port;
-    return first.ifindex < second.ifindex;
-}
-
-void KeepAdapter(void *context, const KernelLink &link) {
+bool KeepAdapter(void *context, const KernelLink &link, char (&failure)[kQueryFailureSize]) {
     KeptAdapters &kept = *static_cast<KeptAdapters *>(context);
+    if (link.kind != nullptr && strcmp(link.kind, "team") == 0) {
+        kept.known_master = link.index;
+        kept.known_master_is_team = true;
+    }
+    SysfsPath entry;
+    if (!EntryPath(entry, kept.sysfs_root, link.name))
+        return true;
+    uint8_t permanent[kMaxAddressLength];
+    LinkAddress address;
     HardwareKey key;
-    if (!ReadHardwareKey(kept.sysfs_root, link, key))
-        return;
+    if (!AnsweredAddress(kept, link, permanent, address, failure))
+        return false;
+    if (!ReadHardwareKey(kept.sysfs_root, entry, link, address, key))
+        return true;
     // When the list is full, its last gives way to an adapter before it.
     int at = kept.count;
-    if (at == kAdapterRecords && !InHardwareOrder(key, kept.keys[kAdapterRecords - 1]))
-        return;
-    char uevent[kUeventSize];
-    if (!IsOwnEntry(kept.sysfs_root, link, uevent))
-        return;
+    if (at == kAdapterRecords && !InHardwareOrder(key, kept.keys[at - 1], kept.slots))
+        return true;
+    IP_ADAPTER_INFO record;
+    if (!DescribeAdapter(entry, link, address, record))
+        return true;
     if (at < kAdapterRecords)
         ++kept.count;
     else
         at = kAdapterRecords - 1;
-    for (; at > 0 && InHardwareOrder(key, kept.keys[at - 1]); --at) {
+    for (; at > 0 && InHardwareOrder(key, kept.keys[at - 1], kept.slots); --at) {
         kept.records[at] = kept.records[at - 1];
         kept.keys[at] = kept.keys[at - 1];
     }
-    DescribeAdapter(kept.sysfs_root, link, uevent, kept.records[at]);
+    kept.records[at] = record;
     kept.keys[at] = key;
+    return true;
 }
 
 void ChainAdapters(KeptAdapters &kept) {
@@ -132,21 +176,23 @@ void ChainAdapters(KeptAdapters &kept) {
 
 AdapterQuery ListAdapters(const char *sysfs_root, IP_ADAPTER_INFO (&records)[kAdapterRecords],
                           char (&failure)[kQueryFailureSize]) {
-    const int socket_fd = socket(AF_NETLINK, SOCK_RAW | SOCK_CLOEXEC, NETLINK_ROUTE);
-    if (socket_fd < 0) {
-        snprintf(failure, sizeof failure, "netlink: %s", strerror(errno));
+    const int socket_fd = OpenNetlink(failure);
+    if (socket_fd < 0)
         return AdapterQuery::kFailed;
-    }
     // A dump that the kernel reports as interrupted may have missed a link:
     // run again, a few times at most.
     HardwareKey keys[kAdapterRecords];
-    KeptAdapters kept{sysfs_root, records, keys};
+    PciSlots slots;
+    slots.sysfs_root = sysfs_root;
+    KeptAdapters kept{sysfs_root, records, keys, slots};
+    kept.socket_fd = socket_fd;
     LinkDump dump{0, KeepAdapter, &kept, failure};
     DumpStep step = DumpStep::kFailed;
     for (int attempt = 0; attempt < kDumpAttempts; ++attempt) {
         ++dump.sequence;
         dump.interrupted = false;
         kept.count = 0;
+        kept.known_master = 0;
         step = RunLinkDump(socket_fd, dump);
         if (step != DumpStep::kDone || !dump.interrupted)
             break;

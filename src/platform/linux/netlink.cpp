@@ -24,13 +24,35 @@ DumpStep Fail(LinkDump &dump, const char *cause) {
     return DumpStep::kFailed;
 }
 
-// Hands the link an RTM_NEWLINK message describes to the dump's handler.
-// False when the message is malformed.
-bool TakeLink(LinkDump &dump, const nlmsghdr *message) {
+// A NUL-terminated text attribute, or null.
+const char *Text(const char *data, size_t size) {
+    return memchr(data, '\0', size) != nullptr ? data : nullptr;
+}
+
+// Takes the link info nested in IFLA_LINKINFO: what kind of link it is, and
+// for a port the kind of its master.
+void TakeLinkInfo(KernelLink &link, const rtattr *info) {
+    int length = static_cast<int>(RTA_PAYLOAD(info));
+    for (const rtattr *attribute = static_cast<const rtattr *>(RTA_DATA(info));
+         RTA_OK(attribute, length); attribute = RTA_NEXT(attribute, length)) {
+        const auto *data = static_cast<const char *>(RTA_DATA(attribute));
+        if (attribute->rta_type == IFLA_INFO_KIND)
+            link.kind = Text(data, RTA_PAYLOAD(attribute));
+        else if (attribute->rta_type == IFLA_INFO_SLAVE_KIND)
+            link.port_kind = Text(data, RTA_PAYLOAD(attribute));
+    }
+}
+
+// Hands the link an RTM_NEWLINK message describes to the dump's handler:
+// kMore, kDone when it was the one link asked for, kFailed when the message
+// is malformed or the handler failed.
+DumpStep TakeLink(LinkDump &dump, const nlmsghdr *message) {
     if (message->nlmsg_len < NLMSG_LENGTH(sizeof(ifinfomsg)))
-        return false;
+        return Fail(dump, kMalformed);
     const auto *info = static_cast<const ifinfomsg *>(NLMSG_DATA(message));
-    KernelLink link{nullptr, info->ifi_index, info->ifi_type, nullptr, 0, nullptr};
+    KernelLink link;
+    link.index = info->ifi_index;
+    link.type = info->ifi_type;
 
     int length = static_cast<int>(IFLA_PAYLOAD(message));
     for (const rtattr *attribute = IFLA_RTA(info); RTA_OK(attribute, length);
@@ -39,26 +61,33 @@ bool TakeLink(LinkDump &dump, const nlmsghdr *message) {
         const size_t size = RTA_PAYLOAD(attribute);
         switch (attribute->rta_type) {
         case IFLA_IFNAME:
-            if (memchr(data, '\0', size) != nullptr)
-                link.name = data;
+            link.name = Text(data, size);
             break;
         case IFLA_PHYS_PORT_NAME:
             // The driver's own name for the port, a fact from the kernel that
             // it puts in the dump: no sysfs read needed.
-            if (memchr(data, '\0', size) != nullptr)
-                link.port_name = data;
+            link.port_name = Text(data, size);
             break;
         case IFLA_ADDRESS:
-            link.address = reinterpret_cast<const uint8_t *>(data);
-            link.address_length = size;
+            link.address = {reinterpret_cast<const uint8_t *>(data), size};
+            break;
+        case IFLA_PERM_ADDRESS:
+            link.permanent_address = {reinterpret_cast<const uint8_t *>(data), size};
+            break;
+        case IFLA_MASTER:
+            if (size >= sizeof link.master)
+                memcpy(&link.master, data, sizeof link.master);
+            break;
+        case IFLA_LINKINFO:
+            TakeLinkInfo(link, attribute);
             break;
         default:
             break;
         }
     }
-    if (link.name != nullptr)
-        dump.take_link(dump.context, link);
-    return true;
+    if (link.name != nullptr && !dump.take_link(dump.context, link, dump.failure))
+        return DumpStep::kFailed;
+    return dump.only_index != 0 ? DumpStep::kDone : DumpStep::kMore;
 }
 
 // The errno value an NLMSG_DONE or NLMSG_ERROR message carries (negated in
@@ -72,11 +101,12 @@ int CarriedError(const nlmsghdr *message) {
     return error == 0 ? 0 : error < 0 && error > -4096 ? -error : EBADMSG;
 }
 
-// Sends the request for a dump of every link. The attribute mask (without the
+// Sends the request for a dump of every link, or for link `only_index`
+// alone. The attribute mask (without the
 // virtual functions' statistics) makes the kernel size its replies to fit the
 // largest link: a link with hundreds of alternative names would otherwise end
 // the dump early on some kernels.
-bool RequestLinks(int socket_fd, uint32_t sequence) {
+bool RequestLinks(int socket_fd, uint32_t sequence, int only_index) {
     struct {
         nlmsghdr header;
         ifinfomsg body;
@@ -85,9 +115,10 @@ bool RequestLinks(int socket_fd, uint32_t sequence) {
     } request{};
     request.header.nlmsg_len = sizeof request;
     request.header.nlmsg_type = RTM_GETLINK;
-    request.header.nlmsg_flags = NLM_F_REQUEST | NLM_F_DUMP;
+    request.header.nlmsg_flags = only_index != 0 ? NLM_F_REQUEST : NLM_F_REQUEST | NLM_F_DUMP;
     request.header.nlmsg_seq = sequence;
     request.body.ifi_family = AF_UNSPEC;
+    request.body.ifi_index = only_index;
     request.mask_header.rta_len = RTA_LENGTH(sizeof request.mask);
     request.mask_header.rta_type = IFLA_EXT_MASK;
     request.mask = RTEXT_FILTER_SKIP_STATS;
@@ -151,8 +182,8 @@ DumpStep TakeLinkReply(LinkDump &dump, const void *bytes, size_t length, uint32_
             return Fail(dump, error != 0 ? strerror(error) : kMalformed);
         }
         case RTM_NEWLINK:
-            if (!TakeLink(dump, message))
-                return Fail(dump, kMalformed);
+            if (const DumpStep step = TakeLink(dump, message); step != DumpStep::kMore)
+                return step;
             break;
         default: // NLMSG_NOOP and the like
             break;
@@ -162,7 +193,7 @@ DumpStep TakeLinkReply(LinkDump &dump, const void *bytes, size_t length, uint32_
 }
 
 DumpStep RunLinkDump(int socket_fd, LinkDump &dump) {
-    if (!RequestLinks(socket_fd, dump.sequence))
+    if (!RequestLinks(socket_fd, dump.sequence, dump.only_index))
         return Fail(dump, strerror(errno));
     alignas(nlmsghdr) char reply[kReplySize];
     DumpStep step = DumpStep::kMore;

@@ -1,55 +1,68 @@
-// What sysfs says of a network interface: whether it is backed by a device
-// and where that device sits in the machine (its hardware-order key), whether
-// its entry is this interface's own, and the record the scan sees for it.
-// Every path is built under a sysfs root: "/sys", or a tree laid out like it.
+// Reading sysfs: paths built under a sysfs root ("/sys", or a tree laid out
+// like it), small files, links and directories. What the values mean is for
+// the callers.
 #pragma once
 
 #include <stddef.h>
-#include <stdint.h>
-
-#include "../adapters.h"
-#include "netlink.h"
 
 // Room for any path built under the sysfs root.
 constexpr size_t kSysfsPathSize = 512;
 
+// Room for one attribute's value: a number, a word, an address.
+constexpr size_t kValueSize = 128;
+
 // Room for a uevent file's text.
 constexpr size_t kUeventSize = 1024;
 
-// Where a device can be unplugged, as its `removable` attributes say.
-enum class Removability {
-    kBuiltIn,   // no attribute on the way up: PCI, platform, virtio, ...
-    kFixed,     // every one says "fixed": hard-wired USB
-    kRemovable, // "removable", "unknown": docks, dongles, Thunderbolt
-    kUnreadable,
+// A path under the sysfs root, built a part at a time: a directory, then in
+// turn the files in it. Each part is copied once: an interface has many
+// entries to read, on hosts with hundreds of interfaces.
+struct SysfsPath {
+    char text[kSysfsPathSize];
+    size_t length; // the directory's
 };
 
-// The firmware's onboard numbers that count: udev's eno<N>.
-constexpr uint32_t kMaxFirmwareNumber = 65535;
+// Makes `path` the directory ROOT/DIRECTORY/NAME; false when it does not fit.
+bool StartPath(SysfsPath &path, const char *root, const char *directory, const char *name);
 
-// The facts that place an adapter in hardware order, each the same on every
-// boot but the last. A part that cannot be read takes the value that sorts
-// last.
-struct HardwareKey {
-    Removability removability;
-    uint32_t firmware_number;         // acpi_index or index; above kMaxFirmwareNumber for none
-    char device_path[kSysfsPathSize]; // below /sys/devices; empty when unreadable
-    uint32_t dev_port;                // the port on its PCI function; 0 when absent
-    int ifindex;                      // the kernel's, in order of registration
-};
+// Makes `path` the interface's entry, ROOT/class/net/NAME; false for a name
+// that would walk the tree.
+bool EntryPath(SysfsPath &path, const char *root, const char *name);
 
-// Reads the key of `link`'s device under `sysfs_root`. False when there is
-// nothing to list: the interface has no device (a software interface), or it
-// stands for a guest, whose address it carries: an SR-IOV virtual function, or
-// a switchdev representor of one.
-bool ReadHardwareKey(const char *sysfs_root, const KernelLink &link, HardwareKey &key);
+// Makes `path` the directory's own path again.
+const char *Directory(SysfsPath &path);
 
-// Whether the entry of that name shows the kernel's own index and address for
-// `link`: a network namespace that has not mounted its own sysfs sees the
-// host's entries. Leaves the entry's uevent text in `uevent`.
-bool IsOwnEntry(const char *sysfs_root, const KernelLink &link, char (&uevent)[kUeventSize]);
+// Makes `path` the path of `file` in the directory; false when it does not fit.
+bool InDirectory(SysfsPath &path, const char *file);
 
-// Fills `record` (all but Next and Index) for `link`, whose entry's uevent
-// text is `uevent`.
-void DescribeAdapter(const char *sysfs_root, const KernelLink &link, const char *uevent,
-                     IP_ADAPTER_INFO &record);
+// Whether the directory holds `file`.
+bool HasEntry(SysfsPath &path, const char *file);
+
+// Reads a small file into `text`, terminated; false when it cannot be read,
+// with errno saying why.
+bool ReadText(const char *path, char *text, size_t size);
+
+// Reads a file of one value: its first line, without the line end.
+bool ReadValue(const char *path, char (&value)[kValueSize]);
+
+// Reads a file of one unsigned decimal number; false with errno EINVAL when
+// it holds something else.
+bool ReadNumber(const char *path, unsigned long &number);
+
+// Reads the link `path` into `target`, left empty when it is no relative
+// link that fits. False when there is nothing at `path`.
+bool ReadLink(const char *path, char (&target)[kSysfsPathSize]);
+
+// Follows the relative link `target` from the directory `path` (relative to
+// the sysfs root) by its text, as the kernel would for a sysfs link: it climbs
+// with "../" and then names real directories. False for any other link, one
+// that leaves the root, or a path that does not fit.
+bool FollowLink(char (&path)[kSysfsPathSize], const char *target);
+
+// Calls `take` with the name of each entry of the directory `path` but "."
+// and ".."; false when the directory cannot be read.
+bool ListDirectory(const char *path, void (*take)(void *context, const char *name), void *context);
+
+// Copies the value of `key` from uevent text ("KEY=value" lines) into
+// `value`; empty when the key is absent.
+void UeventValue(const char *uevent, const char *key, char (&value)[kValueSize]);

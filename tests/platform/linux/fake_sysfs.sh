@@ -3,12 +3,14 @@
 # mount namespace (unshare -nm), as root.
 
 # Makes the directory of a device under /sys/devices, with its attributes,
-# laid out on tmpfs over /sys/devices and /sys/class/net as real sysfs is: for
-# a private mount namespace.
+# laid out on tmpfs over /sys/devices, /sys/class/net and /sys/bus (so with no
+# PCI slot but those that `slot` lays out) as real sysfs is: for a private
+# mount namespace.
 device() { # path [attribute=value...]
     local directory=/sys/devices/$1 attribute
     mountpoint -q /sys/devices || mount -t tmpfs tmpfs /sys/devices
     mountpoint -q /sys/class/net || mount -t tmpfs tmpfs /sys/class/net
+    mountpoint -q /sys/bus || mount -t tmpfs tmpfs /sys/bus
     mkdir -p "$directory"
     for attribute in "${@:2}"; do
         echo "${attribute#*=}" >"$directory/${attribute%%=*}"
@@ -32,4 +34,11 @@ adapter() { # name number path driver [devtype [dev_port]]
     printf 'INTERFACE=%s\nIFINDEX=%s\n%s' "$1" "$index" "${5:+DEVTYPE=$5$'\n'}" >"$entry/uevent"
     echo "$address" >"$entry/address"
     [ -z "${6:-}" ] || echo "$6" >"$entry/dev_port"
+}
+
+# Makes a PCI slot NAME, /sys/bus/pci/slots/NAME, holding the device at
+# ADDRESS (domain:bus:device); after the adapters.
+slot() { # name address
+    mkdir -p "/sys/bus/pci/slots/$1"
+    echo "$2" >"/sys/bus/pci/slots/$1/address"
 }

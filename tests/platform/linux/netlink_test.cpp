@@ -11,8 +11,16 @@
 #include <linux/if_link.h>
 #include <linux/netlink.h>
 #include <linux/rtnetlink.h>
+#include <sys/ioctl.h>
 #include <sys/socket.h>
+#include <sys/syscall.h>
+#include <unistd.h>
 
+#include <linux/ethtool.h>
+#include <linux/if.h>
+#include <linux/sockios.h>
+
+#include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -20,6 +28,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -29,6 +38,11 @@
 namespace {
 
 using Bytes = std::vector<char>;
+
+Bytes operator+(Bytes first, const Bytes &second) {
+    first.insert(first.end(), second.begin(), second.end());
+    return first;
+}
 
 struct Datagram {
     Bytes bytes;
@@ -42,7 +56,8 @@ using Attempt = std::function<std::vector<Datagram>(uint32_t sequence)>;
 struct ScriptedKernel {
     std::vector<Attempt> attempts;
     std::vector<Bytes> requests;
-    std::deque<Datagram> pending;
+    std::map<int, std::deque<Datagram>> pending; // by socket
+    std::map<std::string, Bytes> permanent;      // what ethtool reads, by interface name
 } g_kernel;
 
 Bytes Message(uint16_t type, uint32_t sequence, uint16_t flags, const Bytes &payload) {
@@ -63,9 +78,9 @@ void AddAttribute(Bytes &payload, uint16_t type, const void *data, size_t size) 
 }
 
 // A link named `name`, its address 02:00:00:00:00:INDEX, with the driver's
-// name for its port when there is one.
+// name for its port when there is one, and further attributes.
 Bytes Link(uint32_t sequence, int index, const std::string &name, uint16_t flags = 0,
-           const std::string &port_name = "") {
+           const std::string &port_name = "", const Bytes &more = {}) {
     ifinfomsg info{};
     info.ifi_type = ARPHRD_ETHER;
     info.ifi_index = index;
@@ -75,6 +90,7 @@ Bytes Link(uint32_t sequence, int index, const std::string &name, uint16_t flags
     AddAttribute(payload, IFLA_ADDRESS, address, sizeof address);
     if (!port_name.empty())
         AddAttribute(payload, IFLA_PHYS_PORT_NAME, port_name.c_str(), port_name.size() + 1);
+    payload.insert(payload.end(), more.begin(), more.end());
     return Message(RTM_NEWLINK, sequence, NLM_F_MULTI | flags, payload);
 }
 
@@ -84,6 +100,37 @@ Bytes Nic(uint32_t sequence, int index, uint16_t flags = 0, const std::string &p
 }
 Bytes Veth(uint32_t sequence, int index) {
     return Link(sequence, index, "veth" + std::to_string(index));
+}
+
+// A burned-in address, 00:1b:21:00:00:(0x80 + INDEX).
+Bytes BurnedIn(int index) {
+    return {0, 0x1b, 0x21, 0, 0, static_cast<char>(0x80 + index)};
+}
+
+// Link info of kind `kind` (IFLA_INFO_KIND or IFLA_INFO_SLAVE_KIND).
+Bytes LinkInfo(uint16_t type, const std::string &kind) {
+    Bytes info, attribute;
+    AddAttribute(info, type, kind.c_str(), kind.size() + 1);
+    AddAttribute(attribute, IFLA_LINKINFO, info.data(), info.size());
+    return attribute;
+}
+
+// Adapter nicINDEX as a port of link 10, whose kind it names when
+// `port_kind` is not empty, and with its permanent address when asked.
+Bytes Port(uint32_t sequence, int index, const std::string &port_kind, bool permanent) {
+    Bytes more;
+    const uint32_t master = 10;
+    AddAttribute(more, IFLA_MASTER, &master, sizeof master);
+    if (!port_kind.empty())
+        more = more + LinkInfo(IFLA_INFO_SLAVE_KIND, port_kind);
+    if (permanent)
+        AddAttribute(more, IFLA_PERM_ADDRESS, BurnedIn(index).data(), BurnedIn(index).size());
+    return Link(sequence, index, "nic" + std::to_string(index), 0, "", more);
+}
+
+// Link 10, a team.
+Bytes Team(uint32_t sequence) {
+    return Link(sequence, 10, "team0", 0, "", LinkInfo(IFLA_INFO_KIND, "team"));
 }
 
 Bytes WithError(uint16_t type, uint32_t sequence, int error, uint16_t flags = 0) {
@@ -158,7 +205,7 @@ class LinkDumpTest : public testing::TestWithParam<DumpCase> {};
 
 TEST_P(LinkDumpTest, ListsOnlyWhatAWholeDumpSays) {
     const DumpCase &c = GetParam();
-    g_kernel = {c.attempts, {}, {}};
+    g_kernel = {c.attempts, {}, {}, {}};
     IP_ADAPTER_INFO records[kAdapterRecords];
     char failure[kQueryFailureSize] = "";
 
@@ -209,11 +256,46 @@ const DumpCase kDumps[] = {
     {"FirstSixteenOfTwenty", {TwentyAdapters}, AdapterQuery::kListed, Descending(20, 5), ""},
     {"RepresentorsNotListed",
      {[](uint32_t s) {
-         return std::vector{Kernel(
-             {Nic(s, 2, 0, "pf0vf1"), Nic(s, 3, 0, "pf1sf12"), Nic(s, 4, 0, "p0"), Done(s)})};
+         return std::vector{
+             Kernel({Nic(s, 2, 0, "pf0vf1"), Nic(s, 3, 0, "pf1sf12"), Nic(s, 4, 0, "p0"),
+                     Nic(s, 5, 0, "c1pf0vf0"), Nic(s, 6, 0, "pf0hpf"), Nic(s, 7, 0, "c12pf3sf7"),
+                     Nic(s, 8, 0, "pf1"), Done(s)})};
      }},
      AdapterQuery::kListed,
      {4},
+     ""},
+    // A port of a bond or team answers its permanent address, burned in and
+    // so first; a bridge's its current one.
+    {"BondPortAnswersItsPermanentAddress",
+     {[](uint32_t s) {
+         return std::vector{Kernel({Port(s, 3, "bond", true), Nic(s, 5), Done(s)})};
+     }},
+     AdapterQuery::kListed,
+     {0x83, 5},
+     ""},
+    {"BondPortBeforeKernel56AsksEthtool",
+     {[](uint32_t s) {
+         g_kernel.permanent["nic3"] = BurnedIn(3);
+         return std::vector{Kernel({Port(s, 3, "bond", false), Nic(s, 5), Done(s)})};
+     }},
+     AdapterQuery::kListed,
+     {0x83, 5},
+     ""},
+    // The team's link comes after its port: the port's master is asked for.
+    {"TeamPortAnswersItsPermanentAddress",
+     {[](uint32_t s) {
+          return std::vector{Kernel({Port(s, 3, "", true), Team(s), Nic(s, 5), Done(s)})};
+      },
+      [](uint32_t s) { return std::vector{Kernel({Team(s)})}; }},
+     AdapterQuery::kListed,
+     {0x83, 5},
+     ""},
+    {"BridgePortAnswersItsCurrentAddress",
+     {[](uint32_t s) {
+         return std::vector{Kernel({Port(s, 3, "bridge", true), Nic(s, 5), Done(s)})};
+     }},
+     AdapterQuery::kListed,
+     {5, 3},
      ""},
     {"SoftwareLinksNotListed",
      {[](uint32_t s) {
@@ -324,7 +406,7 @@ const DumpCase kDumps[] = {
 INSTANTIATE_TEST_SUITE_P(Dump, LinkDumpTest, testing::ValuesIn(kDumps), CaseName<DumpCase>);
 
 TEST(LinkDumpRequestTest, AsksForEveryLinkWithoutStatistics) {
-    g_kernel = {{[](uint32_t s) { return std::vector{Kernel({Done(s)})}; }}, {}, {}};
+    g_kernel = {{[](uint32_t s) { return std::vector{Kernel({Done(s)})}; }}, {}, {}, {}};
     IP_ADAPTER_INFO records[kAdapterRecords];
     char failure[kQueryFailureSize] = "";
     ListAdapters(NicSysfs::Path().c_str(), records, failure);
@@ -346,25 +428,27 @@ TEST(LinkDumpRequestTest, AsksForEveryLinkWithoutStatistics) {
 
 } // namespace
 
-// The scripted kernel's end of the socket.
-extern "C" ssize_t send(int, const void *buffer, size_t length, int) {
+// The scripted kernel's end of the sockets.
+extern "C" ssize_t send(int socket_fd, const void *buffer, size_t length, int) {
     const auto *bytes = static_cast<const char *>(buffer);
     g_kernel.requests.emplace_back(bytes, bytes + length);
     const size_t attempt = g_kernel.requests.size() - 1;
-    g_kernel.pending.clear();
+    std::deque<Datagram> &pending = g_kernel.pending[socket_fd];
+    pending.clear();
     if (attempt < g_kernel.attempts.size()) {
         const auto *header = static_cast<const nlmsghdr *>(buffer);
         for (Datagram &datagram : g_kernel.attempts[attempt](header->nlmsg_seq))
-            g_kernel.pending.push_back(std::move(datagram));
+            pending.push_back(std::move(datagram));
     }
     return static_cast<ssize_t>(length);
 }
 
-extern "C" ssize_t recvmsg(int, msghdr *message, int) {
-    if (g_kernel.pending.empty())
+extern "C" ssize_t recvmsg(int socket_fd, msghdr *message, int) {
+    std::deque<Datagram> &pending = g_kernel.pending[socket_fd];
+    if (pending.empty())
         return 0;
-    const Datagram datagram = std::move(g_kernel.pending.front());
-    g_kernel.pending.pop_front();
+    const Datagram datagram = std::move(pending.front());
+    pending.pop_front();
     const size_t length = std::min(datagram.bytes.size(), message->msg_iov[0].iov_len);
     memcpy(message->msg_iov[0].iov_base, datagram.bytes.data(), length);
     auto *sender = static_cast<sockaddr_nl *>(message->msg_name);
@@ -374,4 +458,29 @@ extern "C" ssize_t recvmsg(int, msghdr *message, int) {
     message->msg_namelen = sizeof *sender;
     message->msg_flags = datagram.truncated ? MSG_TRUNC : 0;
     return static_cast<ssize_t>(length);
+}
+
+// ethtool's permanent address, as a kernel before 5.6 gives it; every other
+// request goes to the real kernel.
+extern "C" int ioctl(int fd, unsigned long request, ...) noexcept {
+    va_list arguments;
+    va_start(arguments, request);
+    void *argument = va_arg(arguments, void *);
+    va_end(arguments);
+    if (request != SIOCETHTOOL)
+        return static_cast<int>(syscall(SYS_ioctl, fd, request, argument));
+    const auto *interface = static_cast<const ifreq *>(argument);
+    const auto found = g_kernel.permanent.find(interface->ifr_name);
+    uint32_t header[2]; // struct ethtool_perm_addr: cmd, size
+    memcpy(header, interface->ifr_data, sizeof header);
+    if (found == g_kernel.permanent.end() || header[0] != ETHTOOL_GPERMADDR ||
+        header[1] < found->second.size()) {
+        errno = EOPNOTSUPP;
+        return -1;
+    }
+    header[1] = static_cast<uint32_t>(found->second.size());
+    auto *data = static_cast<char *>(interface->ifr_data);
+    memcpy(data, header, sizeof header);
+    memcpy(data + sizeof header, found->second.data(), found->second.size());
+    return 0;
 }

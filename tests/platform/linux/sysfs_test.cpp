@@ -1,16 +1,20 @@
 // The Linux layer's sysfs reading, on a fixture tree laid out like /sys: its
-// class/net entries are links into its devices tree, as on a real machine.
+// class/net entries are links into its devices tree, as on a real machine,
+// and bus/pci/slots lists two slots.
 #include "platform/linux/sysfs.h"
 
 #include <gtest/gtest.h>
 
 #include <linux/if_arp.h>
 
-#include "platform/linux/adapters.h"
+#include "platform/linux/adapter_record.h"
+#include "platform/linux/hardware_order.h"
 #include "table_case.h"
 
 #include <cstdlib>
 #include <cstring>
+#include <fstream>
+#include <string>
 #include <vector>
 
 namespace {
@@ -44,18 +48,21 @@ class AdapterEntryTest : public testing::TestWithParam<LinkCase> {};
 TEST_P(AdapterEntryTest, Classifies) {
     const LinkCase &c = GetParam();
     const std::vector<uint8_t> address = AddressBytes(c.address);
-    const KernelLink link{c.interface_name, c.index,        c.link_type,
-                          address.data(),   address.size(), nullptr};
+    KernelLink link;
+    link.name = c.interface_name;
+    link.index = c.index;
+    link.type = c.link_type;
+    link.address = {address.data(), address.size()};
+    SysfsPath entry;
     HardwareKey key;
-    char uevent[kUeventSize];
-    const bool listed =
-        ReadHardwareKey(SYSFS_FIXTURE, link, key) && IsOwnEntry(SYSFS_FIXTURE, link, uevent);
+    IP_ADAPTER_INFO record;
+    memset(&record, 0x5A, sizeof record);
+    const bool listed = EntryPath(entry, SYSFS_FIXTURE, c.interface_name) &&
+                        ReadHardwareKey(SYSFS_FIXTURE, entry, link, link.address, key) &&
+                        DescribeAdapter(entry, link, link.address, record);
     ASSERT_EQ(listed, c.listed);
     if (!listed)
         return;
-    IP_ADAPTER_INFO record;
-    memset(&record, 0x5A, sizeof record);
-    DescribeAdapter(SYSFS_FIXTURE, link, uevent, record);
     EXPECT_STREQ(record.Description, c.description);
     EXPECT_EQ(record.Type, c.type);
     ASSERT_EQ(record.AddressLength, std::min<size_t>(address.size(), 8));
@@ -104,15 +111,31 @@ void PrintTo(const OrderCase &c, std::ostream *os) {
 
 class HardwareOrderTest : public testing::TestWithParam<OrderCase> {};
 
+// The key of a fixture adapter, which answers with its address.
+HardwareKey FixtureKey(const char *name, int index) {
+    std::string text;
+    std::ifstream(std::string(SYSFS_FIXTURE "/class/net/") + name + "/address") >> text;
+    static std::vector<uint8_t> addresses[2];
+    std::vector<uint8_t> &address = addresses[index - 1] = AddressBytes(text.c_str());
+    KernelLink link;
+    link.name = name;
+    link.index = index;
+    link.address = {address.data(), address.size()};
+    SysfsPath entry;
+    HardwareKey key;
+    EXPECT_TRUE(EntryPath(entry, SYSFS_FIXTURE, name) &&
+                ReadHardwareKey(SYSFS_FIXTURE, entry, link, link.address, key))
+        << name;
+    return key;
+}
+
 TEST_P(HardwareOrderTest, FirstComesFirst) {
-    HardwareKey first;
-    HardwareKey second;
-    const KernelLink first_link{GetParam().first, 2, ARPHRD_ETHER, nullptr, 0, nullptr};
-    const KernelLink second_link{GetParam().second, 1, ARPHRD_ETHER, nullptr, 0, nullptr};
-    ASSERT_TRUE(ReadHardwareKey(SYSFS_FIXTURE, first_link, first));
-    ASSERT_TRUE(ReadHardwareKey(SYSFS_FIXTURE, second_link, second));
-    EXPECT_TRUE(InHardwareOrder(first, second));
-    EXPECT_FALSE(InHardwareOrder(second, first));
+    HardwareKey first = FixtureKey(GetParam().first, 2);
+    HardwareKey second = FixtureKey(GetParam().second, 1);
+    PciSlots slots;
+    slots.sysfs_root = SYSFS_FIXTURE;
+    EXPECT_TRUE(InHardwareOrder(first, second, slots));
+    EXPECT_FALSE(InHardwareOrder(second, first, slots));
 }
 
 const OrderCase kOrders[] = {
@@ -120,6 +143,9 @@ const OrderCase kOrders[] = {
     // says "unknown"), then removable.
     {"BuiltInBeforeFixedUsb", "enp3s0", "bmc0"},
     {"FixedUsbBeforeRemovable", "bmc0", "dongle2"},
+    // A universally administered (burned-in) address before a local one: a
+    // USB Ethernet adapter before a tethered phone on a lower bus.
+    {"LocalAfterUniversal", "dongle10", "usb0"},
     // The firmware's number (acpi_index, else index; a virtio device's from
     // its PCI function), ascending, before the path; numbers over 65535 are
     // no numbers.
@@ -128,6 +154,10 @@ const OrderCase kOrders[] = {
     {"LowerNumberFirst", "eno1", "eno2"},
     {"VirtioFunctionsNumber", "eth0", "enp0s9"},
     {"NumberOutOfRange", "enp0s9", "ens16"},
+    // Not in a PCI slot, then in one: the slot 0000:20:00 holds a bridge
+    // above dock0; 0000:30:00 the card whose second function is ens5f1.
+    {"InSlotAfterNotThroughAnAncestor", "wifi0", "dock0"},
+    {"SlotsComparedWithoutTheFunction", "wifi0", "ens5f1"},
     // The path: component by component, hex digit runs as numbers.
     {"PathAcrossABridge", "enp3s0", "wifi0"},
     {"UsbPortsAsNumbers", "dongle2", "dongle10"},
