@@ -46,6 +46,11 @@ if(WIN32)
     target_sources(primary_mac_shared PRIVATE ${CMAKE_CURRENT_BINARY_DIR}/library-version.rc)
     set_target_properties(primary_mac_shared PROPERTIES PREFIX "")
     target_link_options(primary_mac_shared PRIVATE -static -s -Wl,--no-insert-timestamp)
+    # Beside the program in the ZIP and the MSI: the DLL, its import library,
+    # the static library and the header.
+    install(TARGETS primary_mac_shared primary_mac_static RUNTIME DESTINATION .
+        ARCHIVE DESTINATION .)
+    install(FILES include/primary-mac.h DESTINATION .)
     return()
 endif()
 

@@ -84,21 +84,25 @@ in_wine() {
     unshare -n bash -c 'ip link add name lan7 index 7 address 02:00:00:00:00:07 type ifb
         wine "$@"; status=$?; wineserver -w; printf "|%d" $status' wine "$@"
 }
+# Beside the program: the DLL, its import library, the static library, the
+# header.
+library_files=$(printf '%s\n' LICENSE README.md primary-mac.exe primary-mac.dll libprimary-mac.dll.a \
+    libprimary-mac.a primary-mac.h | sort | xargs)
 for build in "${windows_builds[@]}"; do
     # Where each installs on 64-bit Windows, and its view of the registry.
     flavour=win32 folder="Program Files (x86)/primary-mac" registry=32
     [[ "$(file -b "$build/primary-mac.exe")" != PE32+* ]] ||
         flavour=win64 folder="Program Files/primary-mac" registry=64
     (cd "$build" && cpack -B "$work/$flavour" >/dev/null) || { echo "FAIL: cpack ($flavour)"; exit 1; }
-    expect "$flavour zip holds the executable, README and licence" \
-        "primary-mac-$version-$flavour.zip: LICENSE README.md primary-mac.exe" \
+    expect "$flavour zip holds the executable, README, licence and library" \
+        "primary-mac-$version-$flavour.zip: $library_files" \
         "$(cd "$work/$flavour" && echo "$(echo *.zip):" $(unzip -Z1 ./*.zip | sort))"
 
     msi=$work/$flavour/primary-mac-$version-$flavour.msi
     windows_folder="C:\\${folder//\//\\}"
     expect "$flavour msi installs silently" "|0" "$(in_wine msiexec /i "$msi" /qn)"
-    expect "$flavour msi: the executable, README and licence in $windows_folder" \
-        "LICENSE README.md primary-mac.exe" "$(ls "$WINEPREFIX/drive_c/$folder" 2>&1 | xargs)"
+    expect "$flavour msi: the executable, README, licence and library in $windows_folder" \
+        "$library_files" "$(ls "$WINEPREFIX/drive_c/$folder" 2>&1 | sort | xargs)"
     expect "$flavour msi: the installed program answers" "02-00-00-00-00-07|0" \
         "$(in_wine "$windows_folder\\primary-mac.exe")"
     # The same package as a later version, which replaces this one.
