@@ -4,6 +4,7 @@
 # winpthread runtime.
 set(CMAKE_SYSTEM_NAME Windows)
 
+set(CMAKE_C_COMPILER ${mingw_triple}-gcc-win32)
 set(CMAKE_CXX_COMPILER ${mingw_triple}-g++-win32)
 set(CMAKE_RC_COMPILER ${mingw_triple}-windres)
 

@@ -1,0 +1,58 @@
+#!/usr/bin/env bash
+# The library for Windows as programs use it. The DLL: its flavour, the two
+# calls exported and nothing else, the same DLL imports as the program (so it
+# reaches the adapter query as the program does), its version resource. Under
+# Wine, each case in a private network namespace (root): the C consumer
+# linked with the import library and a program that loads the DLL at run time,
+# as P/Invoke does, print the program's answer; beside a build of the DLL
+# whose query the system refuses, both fail with the cause. Where the kernel
+# runs no 32-bit x86 programs, the win32 Wine cases skip with one line.
+# Without root, Wine or the build the cases skip, except under CI.
+#
+#   win_library_test.sh BUILD FLAVOUR
+set -u
+source "$(dirname "$0")/../testlib.sh"
+build=$1
+flavour=$2
+case $flavour in
+win32) format="PE32 executable (DLL) (console) Intel 80386" tools=i686-w64-mingw32 ;;
+win64) format="PE32+ executable (DLL) (console) x86-64" tools=x86_64-w64-mingw32 ;;
+*) echo "unknown flavour $flavour" >&2 && exit 2 ;;
+esac
+dll=$build/primary-mac.dll
+programs=$build/tests/library/win
+for file in "$dll" "$build/primary-mac.exe" "$programs"/{,failing/}library_{consumer,loader}.exe; do
+    [ -f "$file" ] || missing "no $file (cmake --preset $flavour && cmake --build --preset $flavour)"
+done
+require file "$tools-objdump" "$tools-windres"
+
+expect "$format" "$format" "$(file -b "$dll" | grep -o "$format")"
+headers=$("$tools-objdump" -p "$dll")
+expect "exports the calls alone" "primary_mac_get primary_mac_version" \
+    "$(sed -n '/^\[Ordinal\/Name Pointer\] Table/,/^$/s/^\s*\[ *[0-9]*\] //p' <<<"$headers" | xargs)"
+imports() { "$tools-objdump" -p "$1" | sed -n 's/^\s*DLL Name: //p' | sort | xargs; }
+expect "imports the program's DLLs" "$(imports "$build/primary-mac.exe")" "$(imports "$dll")"
+version=$(sed -n 's/^set(CPACK_PACKAGE_VERSION "\(.*\)")$/\1/p' "$build/CPackConfig.cmake")
+expect "version resource: the DLL's version and name" "$version primary-mac.dll" \
+    "$("$tools-windres" -i "$dll" -O rc |
+        sed -n 's/^ *VALUE "\(OriginalFilename\|FileVersion\)", "\(.*\)"/\2/p' | sort | xargs)"
+
+[ "$(id -u)" = 0 ] || missing "the Wine cases need root"
+if [ "$flavour" = win32 ] && ! kernel_runs_i386; then
+    no_i386_cases "the win32 DLL's Wine cases"
+    exit $failed
+fi
+work=$(mktemp -d /tmp/primary-mac-wine.XXXXXX)
+trap 'rm -rf "$work"' EXIT
+wine_prefix "$work"
+
+lan7='add lan7 7 02:00:00:00:00:07'
+for program in consumer loader; do
+    expect "$program: the program's answer" "$(wine_run "$lan7" "$build/primary-mac.exe")" \
+        "$(wine_run "$lan7" "$programs/library_$program.exe")"
+    expect "$program: no adapter" "|0" "$(wine_run ":" "$programs/library_$program.exe")"
+    expect "$program: a refused query, and its cause" \
+        "primary-mac: cannot list network adapters: Access denied"$'\r\n|1' \
+        "$(wine_run "$lan7" "$programs/failing/library_$program.exe" 2>&1)"
+done
+exit $failed
