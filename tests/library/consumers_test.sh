@@ -5,7 +5,8 @@
 # must print what the program prints, on both streams, with its exit status:
 # in this namespace, and in private ones with no adapter, with adapters laid
 # out as sysfs, and without sysfs, where the query fails. The shared library
-# exports its two calls and nothing else. The private namespaces need root;
+# exports its two calls and nothing else, and the README's examples are the
+# consumers' own code. The private namespaces need root;
 # without it, or without a tool, the cases skip, except under CI.
 #
 #   consumers_test.sh PROGRAM FILES
@@ -41,6 +42,12 @@ cc -Wall -Wextra -Werror -std=c99 "$consumers/consumer.c" -o "$work/c" \
     cmake --build "$work/cpp"; } >"$work/log" 2>&1 ||
     { cat "$work/log"; echo "FAIL: the C++ consumer does not build with find_package"; exit 1; }
 programs=("$work/c" "$work/cpp/consumer" "python3 $consumers/consumer.py")
+
+# The README shows each consumer's own code.
+for example in c:consumer.c cmake:cpp/CMakeLists.txt cpp:cpp/consumer.cpp python:consumer.py; do
+    expect "README's ${example%%:*} example is ${example#*:}" "$(cat "$consumers/${example#*:}")" \
+        "$(sed -n '/^```'"${example%%:*}"'$/,/^```$/{/^```/d;p}' "$consumers/../../README.md")"
+done
 names=(C C++ Python)
 
 # Runs `setup`, then each command alike in the namespace of `flags`
