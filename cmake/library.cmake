@@ -66,6 +66,18 @@ set_target_properties(primary_mac_shared PROPERTIES VERSION ${PROJECT_VERSION}
 target_link_options(primary_mac_shared PRIVATE -static-libstdc++ -static-libgcc
     -Wl,--as-needed)
 
+# The static library as one object in which the calls alone are global: the
+# names of the scan and of the Linux layer (GetPrimaryMac, g_trace, ...)
+# cannot clash with a program's own.
+add_custom_command(TARGET primary_mac_static POST_BUILD
+    COMMAND ${CMAKE_LINKER} -r -o primary-mac-static.o --whole-archive
+        $<TARGET_FILE:primary_mac_static>
+    COMMAND ${CMAKE_OBJCOPY} --localize-hidden primary-mac-static.o
+    COMMAND ${CMAKE_COMMAND} -E rm -f $<TARGET_FILE:primary_mac_static>
+    COMMAND ${CMAKE_AR} qcD $<TARGET_FILE:primary_mac_static> primary-mac-static.o
+    COMMAND ${CMAKE_COMMAND} -E rm -f primary-mac-static.o
+    WORKING_DIRECTORY ${PROJECT_BINARY_DIR} VERBATIM)
+
 # Installed as Debian splits it: the shared library by itself (the runtime
 # package), and what a program is built with (the development package): the
 # header, the static library, the .so link, the pkg-config file, the CMake

@@ -1,12 +1,13 @@
 #!/usr/bin/env bash
 # Programs that embed the library, built against its installed files as their
 # authors would build them: a C program through pkg-config, a C++ program
-# through find_package(primary-mac CONFIG), a Python one through ctypes. Each
-# must print what the program prints, on both streams, with its exit status:
-# in this namespace, and in private ones with no adapter, with adapters laid
-# out as sysfs, and without sysfs, where the query fails. The shared library
-# exports its two calls and nothing else, and the README's examples are the
-# consumers' own code. The private namespaces need root;
+# through find_package(primary-mac CONFIG), a Python one through ctypes, and
+# the C one again with the static library. Each must print what the program
+# prints, on both streams, with its exit status: in this namespace, and in
+# private ones with no adapter, with adapters laid out as sysfs, and without
+# sysfs, where the query fails. The shared library exports its two calls and
+# nothing else, the static library has no other global name, and the README's
+# examples are the consumers' own code. The private namespaces need root;
 # without it, or without a tool, the cases skip, except under CI.
 #
 #   consumers_test.sh PROGRAM FILES
@@ -33,22 +34,28 @@ export LD_LIBRARY_PATH=${pc%/pkgconfig/*}
 
 expect "the shared library exports the calls alone" "primary_mac_get primary_mac_version" \
     "$(nm -D --defined-only "$LD_LIBRARY_PATH/libprimary-mac.so" | awk '{ print $3 }' | sort | xargs)"
+expect "the static library's global names are the calls alone" "primary_mac_get primary_mac_version" \
+    "$(nm -g --defined-only "$LD_LIBRARY_PATH/libprimary-mac.a" | awk 'NF == 3 { print $3 }' | sort | xargs)"
 
 # shellcheck disable=SC2046 # the flags are words
 cc -Wall -Wextra -Werror -std=c99 "$consumers/consumer.c" -o "$work/c" \
     $(PKG_CONFIG_PATH=${pc%/*} pkg-config --cflags --libs primary-mac) ||
     { echo "FAIL: the C consumer does not build with pkg-config"; exit 1; }
+# shellcheck disable=SC2046
+cc -Wall -Wextra -Werror -std=c99 "$consumers/consumer.c" -o "$work/c-static" \
+    $(PKG_CONFIG_PATH=${pc%/*} pkg-config --cflags primary-mac) "$LD_LIBRARY_PATH/libprimary-mac.a" ||
+    { echo "FAIL: the C consumer does not build with the static library"; exit 1; }
 { cmake -S "$consumers/cpp" -B "$work/cpp" -DCMAKE_PREFIX_PATH="$files" -DCMAKE_CXX_FLAGS=-Werror &&
     cmake --build "$work/cpp"; } >"$work/log" 2>&1 ||
     { cat "$work/log"; echo "FAIL: the C++ consumer does not build with find_package"; exit 1; }
-programs=("$work/c" "$work/cpp/consumer" "python3 $consumers/consumer.py")
+programs=("$work/c" "$work/c-static" "$work/cpp/consumer" "python3 $consumers/consumer.py")
 
 # The README shows each consumer's own code.
 for example in c:consumer.c cmake:cpp/CMakeLists.txt cpp:cpp/consumer.cpp python:consumer.py; do
     expect "README's ${example%%:*} example is ${example#*:}" "$(cat "$consumers/${example#*:}")" \
         "$(sed -n '/^```'"${example%%:*}"'$/,/^```$/{/^```/d;p}' "$consumers/../../README.md")"
 done
-names=(C C++ Python)
+names=(C "C, static" C++ Python)
 
 # Runs `setup`, then each command alike in the namespace of `flags`
 # (unshare's; none for this one): each one's output on both streams and its
