@@ -8,8 +8,7 @@
 #   install-missing.sh --for COMMAND
 set -euo pipefail
 if [ "${1:-}" = --for ]; then
-    cd "$(dirname "$0")/.."
-    source scripts/builds.sh
+    source "$(dirname "$0")/builds.sh"
     set -- $(packages_for "$2")
 fi
 

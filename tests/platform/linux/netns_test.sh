@@ -86,7 +86,7 @@ expect "own namespace, trace: the device-backed interfaces, in hardware order" \
 expect "own namespace, trace: then the answer" "$answer|0" "$(tail -n 1 <<<"$trace")"
 
 [ "$(id -u)" = 0 ] || missing "the private namespace cases need root"
-require unshare
+require_namespaces -n -m
 
 # The software interfaces a container host is full of.
 software='ip link set lo up
