@@ -46,3 +46,22 @@ reader, writer = os.pipe()
 os.close(reader)
 sys.exit(subprocess.call(sys.argv[1:], stdout=writer))' "$@"
 }
+
+# --- Prerequisites that can fail for a reason the test can see, and say it ---
+
+# Requires private namespaces of the given kinds (unshare's flags: -n, -m),
+# naming what stands in the way when they cannot be made here.
+require_namespaces() { # flag...
+    local flag error
+    require unshare
+    for flag in "$@"; do
+        error=$(unshare "$flag" true 2>&1) && continue
+        # unshare -m makes the root's mounts private, which needs / to be a
+        # mount point: in a chroot into a plain directory it is not.
+        if [ "$flag" = -m ] && ! mountpoint -q / 2>/dev/null; then
+            missing "/ is not a mount point: the namespace tests need unshare -m" \
+                "(bind-mount the root onto itself)"
+        fi
+        missing "cannot make a private namespace (unshare $flag: $error)"
+    done
+}
