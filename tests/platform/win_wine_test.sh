@@ -22,8 +22,10 @@ win64) format="PE32+ executable (console) x86-64" tools=x86_64-w64-mingw32 ;;
 *) echo "unknown flavour $flavour" >&2 && exit 2 ;;
 esac
 
-scripted=$(dirname "$exe")/tests/platform/win/scripted_query.exe
-for file in "$exe" "$scripted"; do
+tests=$(dirname "$exe")/tests/platform/win
+scripted=$tests/scripted_query.exe
+for file in "$exe" "$scripted" "$tests"/{first_adapter,first_adapter_imported}.exe \
+    "$tests"/{planted_iphlpapi,iphlpapi_without_query}.dll; do
     [ -f "$file" ] || missing "no $file (cmake --preset $flavour && cmake --build --preset $flavour)"
 done
 [ "$(id -u)" = 0 ] || missing "the Wine cases need root"
@@ -33,7 +35,9 @@ require unshare ip "$tools-objdump" "$tools-windres" file
 # but the operating system's own DLLs, and stays small.
 expect "$format" "$format" "$(file -b "$exe" | grep -o "$format")"
 headers=$("$tools-objdump" -p "$exe")
-expect "imports only system DLLs" "IPHLPAPI.DLL KERNEL32.dll msvcrt.dll" \
+# Known DLLs only, which Windows loads from the system folder whatever the
+# search order: iphlpapi.dll is loaded by the program itself, from there.
+expect "imports only KERNEL32.dll and msvcrt.dll" "KERNEL32.dll msvcrt.dll" \
     "$(sed -n 's/^\s*DLL Name: //p' <<<"$headers" | sort | xargs)"
 expect "ASLR, DEP and terminal-server aware" "DYNAMIC_BASE NX_COMPAT TERMINAL_SERVICE_AWARE" \
     "$(grep -owE 'DYNAMIC_BASE|NX_COMPAT|TERMINAL_SERVICE_AWARE' <<<"$headers" | sort | xargs)"
@@ -122,6 +126,40 @@ expect "lookalike arguments ignored" "02-00-00-00-00-07|0" \
 expect "standard output a pipe whose reader has gone: exit 1 and a message" \
     "primary-mac: cannot write standard output: Broken pipe"$'\r\n|1' \
     "$(via=closed_pipe run 'add lan7 7 02:00:00:00:00:07' 2>&1)"
+
+# An iphlpapi.dll planted beside the program, which Wine takes as Windows
+# does with this override: the program and the layer as a library loads it
+# (without the program's process settings) load the system's; a program that
+# imports GetAdaptersInfo, the planted one.
+planted=$prefix/planted
+mkdir "$planted"
+cp "$exe" "$tests"/{first_adapter,first_adapter_imported}.exe "$planted"
+cp "$tests/planted_iphlpapi.dll" "$planted/iphlpapi.dll"
+for program in primary-mac first_adapter first_adapter_imported; do
+    answer=02-00-00-00-00-07
+    [ $program != first_adapter_imported ] || answer=66-66-66-66-66-66
+    expect "$program beside a planted iphlpapi.dll: $answer" "$answer|0" \
+        "$(WINEDLLOVERRIDES=iphlpapi=n,b wine_run 'add lan7 7 02:00:00:00:00:07' \
+            "$planted/$program.exe")"
+done
+# The system's iphlpapi.dll disabled, then one without GetAdaptersInfo in the
+# system folder: a failed query, with the cause.
+system=$prefix/drive_c/windows/system32
+[ $flavour = win64 ] || [ ! -d "$prefix/drive_c/windows/syswow64" ] ||
+    system=$prefix/drive_c/windows/syswow64
+failure="primary-mac: cannot list network adapters: \
+cannot load the adapter query (iphlpapi.dll from the system folder)"
+expect "no iphlpapi.dll: exit 1 and the cause" "$failure: Module not found"$'\r\n|1' \
+    "$(WINEDLLOVERRIDES=iphlpapi=d run 'add lan7 7 02:00:00:00:00:07' 2>&1)"
+# For the program alone: Wine's own processes need the system's.
+overrides='HKCU\Software\Wine\AppDefaults\primary-mac.exe\DllOverrides'
+mv "$system/iphlpapi.dll" "$system/iphlpapi.dll.system"
+cp "$tests/iphlpapi_without_query.dll" "$system/iphlpapi.dll"
+wine_run : reg add "$overrides" /v iphlpapi /d native /f >/dev/null
+expect "an iphlpapi.dll without GetAdaptersInfo: exit 1 and the cause" \
+    "$failure: Procedure not found"$'\r\n|1' "$(run 'add lan7 7 02:00:00:00:00:07' 2>&1)"
+wine_run : reg delete "$overrides" /f >/dev/null
+mv -f "$system/iphlpapi.dll.system" "$system/iphlpapi.dll"
 
 # The query on a scripted platform: what it holds at each call, and what the
 # layer makes of it, with the buffer it offered at each call (in records).
