@@ -24,7 +24,7 @@ esac
 
 tests=$(dirname "$exe")/tests/platform/win
 scripted=$tests/scripted_query.exe
-for file in "$exe" "$scripted" "$tests"/{first_adapter,first_adapter_imported}.exe \
+for file in "$exe" "$scripted" "$tests"/{first_adapter,first_adapter_searched,first_adapter_imported}.exe \
     "$tests"/{planted_iphlpapi,iphlpapi_without_query}.dll; do
     [ -f "$file" ] || missing "no $file (cmake --preset $flavour && cmake --build --preset $flavour)"
 done
@@ -128,14 +128,15 @@ expect "standard output a pipe whose reader has gone: exit 1 and a message" \
     "$(via=closed_pipe run 'add lan7 7 02:00:00:00:00:07' 2>&1)"
 
 # An iphlpapi.dll planted beside the program, which Wine takes as Windows
-# does with this override: the program and the layer as a library loads it
-# (without the program's process settings) load the system's; a program that
-# imports GetAdaptersInfo, the planted one.
+# does with this override. The system's is loaded by the program, by the
+# layer as a library loads it (without the program's process settings), and
+# by a load on the program's behalf after those settings, whatever the search
+# order; the planted one by a program that imports GetAdaptersInfo.
 planted=$prefix/planted
 mkdir "$planted"
-cp "$exe" "$tests"/{first_adapter,first_adapter_imported}.exe "$planted"
+cp "$exe" "$tests"/{first_adapter,first_adapter_searched,first_adapter_imported}.exe "$planted"
 cp "$tests/planted_iphlpapi.dll" "$planted/iphlpapi.dll"
-for program in primary-mac first_adapter first_adapter_imported; do
+for program in primary-mac first_adapter first_adapter_searched first_adapter_imported; do
     answer=02-00-00-00-00-07
     [ $program != first_adapter_imported ] || answer=66-66-66-66-66-66
     expect "$program beside a planted iphlpapi.dll: $answer" "$answer|0" \
