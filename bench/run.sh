@@ -3,24 +3,29 @@
 # instructions executed (valgrind's callgrind: stable on a noisy machine),
 # system calls (strace), median wall time (hyperfine), each also as a ratio to
 # /bin/true, the floor of starting any process, and the size of each build of
-# ours. Needs hyperfine, valgrind and strace; builds the native and static
-# presets first, and the aarch64 one (size only: its costs under emulation
-# mean nothing) where its cross compiler is here.
+# ours. Needs hyperfine, valgrind and strace; builds first the Linux builds of
+# scripts/builds.txt whose compiler (and C library) is here: those for another
+# processor are shown by size only, their costs under emulation meaning
+# nothing.
 #
 #   bench/run.sh [runs]
 set -euo pipefail
 cd "$(dirname "$0")/.."
+source scripts/builds.sh
 runs=${1:-500}
 
-presets=(native static)
-! command -v aarch64-linux-gnu-g++ >/dev/null || presets+=(static-aarch64)
-for preset in "${presets[@]}"; do
+ours=() foreign=()
+while read -r preset processor compiler library _; do
+    [[ $compiler != *mingw32* ]] && command -v "$compiler" >/dev/null &&
+        { [ "$library" = - ] || [ -f "$library" ]; } || continue
     cmake --preset "$preset" >/dev/null
     cmake --build --preset "$preset" --target primary-mac >/dev/null
-done
-# Other architectures' builds, shown by size.
-foreign=()
-[ ! -f build/static-aarch64/primary-mac ] || foreign+=(build/static-aarch64/primary-mac)
+    if [ "$processor" = - ] || [ "$processor" = "$(uname -m)" ]; then
+        ours+=("build/$preset/primary-mac")
+    else
+        foreign+=("build/$preset/primary-mac")
+    fi
+done < <(builds)
 program=build/native/primary-mac
 
 # The interface the program chose, found by its address.
@@ -36,14 +41,13 @@ done
 # The interpreter itself, not a wrapper script (pyenv's shims are scripts).
 python=$(python3 -c 'import sys; print(sys.executable)')
 commands=(
-    "$program"
-    "build/static/primary-mac"
+    "${ours[@]}"
     "/bin/true"
     "ip -o link"
     "cat /sys/class/net/$iface/address"
     "$python -c 'import uuid; print(uuid.getnode())'"
 )
-floor=2 # /bin/true
+floor=${#ours[@]} # /bin/true
 
 results=$(mktemp)
 trap 'rm -f "$results" "$results".*' EXIT

@@ -3,8 +3,10 @@
 # as a shared library (a DLL with its import library on Windows) and a static
 # one, both named primary-mac. Only the calls of the header are exported.
 # Included by CMakeLists.txt once the platform layer's object library
-# (PRIMARY_MAC_PLATFORM_LAYER) and the system libraries it needs
-# (PRIMARY_MAC_PLATFORM_LIBRARIES) are defined; the program links none of this.
+# (PRIMARY_MAC_PLATFORM_LAYER) is defined; the program links none of this. The
+# layer imports no DLL but the system's own (it loads iphlpapi.dll from the
+# system folder itself), and its process-wide settings are the program's, so
+# the DLL leaves the host's DLL search as it is.
 if(WIN32)
     set(lock src/platform/win/lock.cpp)
 else()
@@ -18,7 +20,6 @@ foreach(kind shared static)
     # targets depend on nothing else of ours.
     add_library(${library} ${type} src/library.cpp ${lock} $<TARGET_OBJECTS:primary_mac_core>
         $<TARGET_OBJECTS:${PRIMARY_MAC_PLATFORM_LAYER}>)
-    target_link_libraries(${library} PRIVATE ${PRIMARY_MAC_PLATFORM_LIBRARIES})
     target_include_directories(${library} PRIVATE src PUBLIC
         $<BUILD_INTERFACE:${PROJECT_SOURCE_DIR}/include>
         $<INSTALL_INTERFACE:${CMAKE_INSTALL_INCLUDEDIR}>)

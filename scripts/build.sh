@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # Builds the program for this machine and runs it, on Debian 12: installs
-# cmake, make and g++ first when they are missing (as root).
+# what it needs first when it is missing (as root; scripts/packages.txt).
 set -euo pipefail
 cd "$(dirname "$0")/.."
-scripts/install-missing.sh cmake make g++
+scripts/install-missing.sh --for build
 cmake --preset native
 cmake --build --preset native
 exec build/native/primary-mac

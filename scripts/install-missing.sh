@@ -1,8 +1,16 @@
 #!/usr/bin/env bash
 # Installs those of the named Debian packages that are missing, as root with
-# apt-get. Without root it names them and goes on: what needs them fails, or
-# a test that needs them skips (and fails under CI).
+# apt-get: those named, or with --for COMMAND all that scripts/packages.txt
+# lists for the command. Without root it names them and goes on: what needs
+# them fails, or a test that needs them skips (and fails under CI).
+#
+#   install-missing.sh PACKAGE...
+#   install-missing.sh --for COMMAND
 set -euo pipefail
+if [ "${1:-}" = --for ]; then
+    source "$(dirname "$0")/builds.sh"
+    set -- $(packages_for "$2")
+fi
 
 missing=()
 for package in "$@"; do

@@ -8,9 +8,9 @@
 # everything else.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+source scripts/builds.sh
 
-builds=$(grep -v '^#' scripts/builds.txt)
-scripts/install-missing.sh cmake make git $(awk '{ for (i = 5; i <= NF; i++) print $i }' <<<"$builds")
+scripts/install-missing.sh --for release
 if [ -e .git ] && [ -n "$(git status --porcelain --untracked-files=no)" ]; then
     echo "uncommitted changes, which the source tarball would not have: commit them first" >&2
     exit 1
@@ -19,17 +19,17 @@ fi
 root=$PWD/build/release
 rm -rf "$root" dist
 mkdir dist
-while read -r preset _ _ ships _; do
+while read -r preset _ _ _ ships _; do
     cmake --preset "$preset" -B "$root/$preset" -DBUILD_TESTING=OFF
     cmake --build "$root/$preset" -j "$(nproc)"
     (cd "$root/$preset" && cpack)
     for type in ${ships//,/ }; do
         cp "$root/$preset"/packages/*."$type" dist/
     done
-done <<<"$builds"
+done < <(builds)
 
 if [ -e .git ]; then
-    version=$(sed -n 's/^set(CPACK_PACKAGE_VERSION "\(.*\)")$/\1/p' "$root/native/CPackConfig.cmake")
+    version=$(project_version)
     git archive --prefix="primary-mac-$version/" HEAD | gzip -9n >"dist/primary-mac-$version.tar.gz"
 else
     echo "not a git checkout: no source tarball" >&2

@@ -1,59 +1,93 @@
 #!/usr/bin/env bash
 # The whole test suite, from a fresh Debian 12 machine: installs what is
-# missing (as root, with apt-get), builds, and runs every test. It builds in
-# trees of its own under build/ci, so the user's build/native and the other
-# presets' trees stay as they were.
-set -euo pipefail
+# missing (as root, with apt-get; scripts/packages.txt), builds, and runs
+# every test. It builds in trees of its own under build/ci, so the user's
+# build/native and the other presets' trees stay as they were.
+#
+# Its stages run whatever the others did: the other builds, the native build
+# and its tests, the sanitizer build and its tests, the library's tests under
+# ThreadSanitizer. The last line names those
+# that failed, if any, and the status is then 1.
+set -uo pipefail
 cd "$(dirname "$0")/.."
+source scripts/builds.sh
 
-# The builds' own packages (scripts/builds.txt), and the tests' tools.
-builds=$(grep -v '^#' scripts/builds.txt)
-packages=(cmake make libgtest-dev iproute2 util-linux file
-    wine wine32:i386 wine64 qemu-user-static
-    clang libclang-rt-14-dev clang-format clang-tidy valgrind
-    dpkg devscripts lintian mandoc unzip rpmlint git python3
-    $(awk '{ for (i = 5; i <= NF; i++) print $i }' <<<"$builds"))
-scripts/install-missing.sh "${packages[@]}"
+scripts/install-missing.sh --for test || exit
 
 ci=$PWD/build/ci
 build() { # preset [cmake options...]
     local preset=$1
     shift
-    cmake --preset "$preset" -B "$ci/$preset" -DPRIMARY_MAC_WERROR=ON "$@"
-    cmake --build "$ci/$preset" -j "$(nproc)"
+    cmake --preset "$preset" -B "$ci/$preset" -DPRIMARY_MAC_WERROR=ON "$@" &&
+        cmake --build "$ci/$preset" -j "$(nproc)"
 }
 # (ctest --preset would run in the preset's own tree, whatever --test-dir says.)
-run_tests() { # preset
-    (cd "$ci/$1" && ctest --output-on-failure -j "$(nproc)")
+run_tests() { # preset [environment...]
+    (cd "$ci/$1" && env "${@:2}" ctest --output-on-failure -j "$(nproc)")
+}
+
+failed=()
+# Runs a stage: its name, then the command.
+stage() {
+    echo "=== $1"
+    "${@:2}" || failed+=("$1")
 }
 
 # The other builds, which the native build's tests check: each where its
 # compiler (and musl, for a static one) is here.
-while read -r preset compiler library _; do
-    if [ "$preset" != native ] && command -v "$compiler" >/dev/null &&
-        { [ "$library" = - ] || [ -f "$library" ]; }; then
-        build "$preset"
-    fi
-done <<<"$builds"
-build native -DPRIMARY_MAC_REQUIRE_TESTS=ON -DPRIMARY_MAC_BUILD_ROOT="$ci"
-run_tests native
+other_builds() {
+    local preset compiler library status=0
+    while read -r preset _ compiler library _; do
+        if [ "$preset" != native ] && command -v "$compiler" >/dev/null &&
+            { [ "$library" = - ] || [ -f "$library" ]; }; then
+            build "$preset" || status=1
+        fi
+    done < <(builds)
+    return $status
+}
+stage builds other_builds
+
+native() {
+    build native -DPRIMARY_MAC_REQUIRE_TESTS=ON -DPRIMARY_MAC_BUILD_ROOT="$ci" && run_tests native
+}
+stage native native
 
 # The unit and fake-list tests again under AddressSanitizer and
-# UndefinedBehaviorSanitizer, a minute of fuzzing, and the library under
-# ThreadSanitizer (clang).
-if ! command -v clang++ >/dev/null; then
-    echo "SKIP: the sanitizer and fuzz tests need clang" >&2
-    [ "${CI:-}" != true ] || exit 1
-    exit 0
-fi
-build sanitize -DPRIMARY_MAC_REQUIRE_TESTS=ON
-# As the sanitize test preset sets them.
-export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
-run_tests sanitize
+# UndefinedBehaviorSanitizer, and a minute of fuzzing (clang), with the
+# sanitize test preset's environment (CMakePresets.json).
+sanitize() {
+    if ! command -v clang++ >/dev/null; then
+        echo "SKIP: the sanitizer and fuzz tests need clang" >&2
+        [ "${CI:-}" != true ]
+        return
+    fi
+    local environment
+    environment=$(python3 -c 'import json
+for preset in json.load(open("CMakePresets.json"))["testPresets"]:
+    if preset["name"] == "sanitize":
+        print("\n".join(f"{name}={value}" for name, value in preset["environment"].items()))') &&
+        build sanitize -DPRIMARY_MAC_REQUIRE_TESTS=ON &&
+        run_tests sanitize $environment
+}
+stage sanitize sanitize
 
-# The library's calls from many threads at once under ThreadSanitizer: its
-# tests alone (as the thread-sanitize build and test presets have it).
-cmake --preset thread-sanitize -B "$ci/thread-sanitize" -DPRIMARY_MAC_WERROR=ON \
-    -DPRIMARY_MAC_REQUIRE_TESTS=ON
-cmake --build "$ci/thread-sanitize" -j "$(nproc)" --target library_tests
-(cd "$ci/thread-sanitize" && TSAN_OPTIONS=halt_on_error=1 ctest --output-on-failure -R Library)
+# The library's calls from many threads at once under ThreadSanitizer (clang):
+# its tests alone, as the thread-sanitize build and test presets have them.
+thread_sanitize() {
+    if ! command -v clang++ >/dev/null; then
+        echo "SKIP: the ThreadSanitizer tests need clang" >&2
+        [ "${CI:-}" != true ]
+        return
+    fi
+    cmake --preset thread-sanitize -B "$ci/thread-sanitize" -DPRIMARY_MAC_WERROR=ON \
+        -DPRIMARY_MAC_REQUIRE_TESTS=ON &&
+        cmake --build "$ci/thread-sanitize" -j "$(nproc)" --target library_tests &&
+        (cd "$ci/thread-sanitize" && TSAN_OPTIONS=halt_on_error=1 ctest --output-on-failure -R Library)
+}
+stage thread-sanitize thread_sanitize
+
+if [ ${#failed[@]} -gt 0 ]; then
+    echo "scripts/test.sh: failed stages: ${failed[*]}"
+    exit 1
+fi
+echo "scripts/test.sh: no stage failed (builds, native, sanitize, thread-sanitize)"

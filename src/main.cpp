@@ -6,17 +6,19 @@
 #include <string.h>
 
 #include "platform/output.h"
+#include "platform/process.h"
 #include "scan.h"
 #include "trace.h"
 
 int main(int argc, char *argv[]) {
+    PrepareProcess();
+
     // Every element counts, the program name too; anything but exactly "-h"
     // is ignored.
     for (int i = 0; i < argc; ++i)
         if (strcmp(argv[i], "-h") == 0)
             g_trace = true;
 
-    PrepareStandardOutput();
     printf("%s", GetPrimaryMac());
 
     // Whether or not an address was found, the status is 0. Two failures are

@@ -73,17 +73,12 @@ constexpr char kTwoWired[] = "71 1 11-22-33-44-55-66 Wireless Network Adapter\n"
     "mac: MAC:00-AA-BB-CC-DD-EE index:9 IndMac:-1 eth:n isEth:y\n"                                 \
     "mac:00-AA-BB-CC-DD-EE MAC:00-1A-2B-3C-4D-5E index:7 IndMac:9 eth:y isEth:y\n"
 
-struct ProgramCase {
-    const char *name;
+struct ProgramCase : NamedCase {
     std::vector<const char *> argv;
     const char *table;
     const char *expected_out;
     const char *expected_err = ""; // and exit 1 when there is one
 };
-
-void PrintTo(const ProgramCase &c, std::ostream *os) {
-    *os << c.name;
-}
 
 class ProgramTest : public testing::TestWithParam<ProgramCase> {};
 
@@ -128,16 +123,11 @@ const ProgramCase kPrograms[] = {
 INSTANTIATE_TEST_SUITE_P(Program, ProgramTest, testing::ValuesIn(kPrograms), CaseName<ProgramCase>);
 
 // A write that fails is reported; writing nothing cannot fail.
-struct LostOutputCase {
-    const char *name;
+struct LostOutputCase : NamedCase {
     std::vector<const char *> argv;
     const char *table;
     const char *expected_err; // and exit 1 when there is one
 };
-
-void PrintTo(const LostOutputCase &c, std::ostream *os) {
-    *os << c.name;
-}
 
 class LostOutputTest : public testing::TestWithParam<LostOutputCase> {};
 

@@ -9,7 +9,8 @@
 # program, man page, README and licence as an RPM does, and installs (with
 # rpm, into a private root) a program that answers there, alone in it. Needs
 # root, Wine and the packaging tools and builds; without them it skips,
-# except under CI.
+# except under CI. On a kernel that runs no 32-bit x86 programs the installed
+# win32 program's answer is skipped; its MSI still installs and goes.
 #
 #   packaging_test.sh NATIVE_BUILD [WINDOWS_BUILD...] [ARCH=STATIC_BUILD...]
 set -u
@@ -23,7 +24,8 @@ for build in "$@"; do
 done
 [ "$(id -u)" = 0 ] || missing "the packages install as root"
 require cpack dpkg dpkg-shlibdeps lintian hardening-check readelf mandoc unzip tar file \
-    wixl rpmbuild rpm rpmlint wine unshare ip chroot mount
+    wixl rpmbuild rpm rpmlint unshare ip chroot mount
+require_namespaces -n -m
 for build in "${windows_builds[@]}"; do
     [ -f "$build/primary-mac.exe" ] || missing "no Windows build in $build"
 done
@@ -74,16 +76,10 @@ done
 # Programs that embed the library, built against the .debs' files.
 "$(dirname "$0")/library/consumers_test.sh" "$native_build/primary-mac" "$root/usr" || failed=1
 
-export WINEDEBUG=-all WINEPREFIX=$work/wine
-# A Wine prefix, made in a namespace of its own so that its wineserver is
-# gone with it.
-unshare -n bash -c 'wineboot -i >/dev/null 2>&1; wineserver -w'
+wine_prefix "$work/wine"
 # Runs a Windows command in a Wine session in a private network namespace
 # that holds one Ethernet adapter; prints its output, "|" and its exit status.
-in_wine() {
-    unshare -n bash -c 'ip link add name lan7 index 7 address 02:00:00:00:00:07 type ifb
-        wine "$@"; status=$?; wineserver -w; printf "|%d" $status' wine "$@"
-}
+in_wine() { wine_run 'add lan7 7 02:00:00:00:00:07' "$@"; }
 # Beside the program: the DLL, its import library, the static library, the
 # header.
 library_files=$(printf '%s\n' LICENSE README.md primary-mac.exe primary-mac.dll libprimary-mac.dll.a \
@@ -103,8 +99,12 @@ for build in "${windows_builds[@]}"; do
     expect "$flavour msi installs silently" "|0" "$(in_wine msiexec /i "$msi" /qn)"
     expect "$flavour msi: the executable, README, licence and library in $windows_folder" \
         "$library_files" "$(ls "$WINEPREFIX/drive_c/$folder" 2>&1 | sort | xargs)"
-    expect "$flavour msi: the installed program answers" "02-00-00-00-00-07|0" \
-        "$(in_wine "$windows_folder\\primary-mac.exe")"
+    if [ $flavour = win64 ] || kernel_runs_i386; then
+        expect "$flavour msi: the installed program answers" "02-00-00-00-00-07|0" \
+            "$(in_wine "$windows_folder\\primary-mac.exe")"
+    else
+        no_i386_cases "the installed win32 program's answer"
+    fi
     # The same package as a later version, which replaces this one.
     later=$((${version%%.*} + 1)).0.0
     (cd "$build" && cpack -G External -D CPACK_PACKAGE_VERSION="$later" \

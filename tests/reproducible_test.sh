@@ -10,9 +10,10 @@
 # under CI.
 set -u
 source "$(dirname "$0")/testlib.sh"
+source "$(dirname "$0")/../scripts/builds.sh"
 source_dir=$1
 require cmake cpack sha256sum tar gzip dpkg-shlibdeps rpmbuild wixl clang-format clang-tidy \
-    i686-w64-mingw32-g++-win32 x86_64-w64-mingw32-g++-win32 aarch64-linux-gnu-g++
+    $(builds | awk '{ print $3 }' | sort -u)
 unset SOURCE_DATE_EPOCH
 
 work=$(mktemp -d)
@@ -36,15 +37,28 @@ for tree in "${trees[@]}"; do
 done
 
 dist=${trees[0]}/dist
-version=$(sed -n 's/^set(CPACK_PACKAGE_VERSION "\(.*\)")$/\1/p' \
-    "${trees[0]}/build/release/native/CPackConfig.cmake")
+version=$(project_version)
 source_tarball=
 [ ! -e "$source_dir/.git" ] || source_tarball=primary-mac-$version.tar.gz
-expect "release $version: every artifact" \
-    "$(printf '%s\n' SHA256SUMS {primary-mac,libprimary-mac"${version%%.*}",libprimary-mac-dev}_"$version"_amd64.deb \
-        primary-mac-"$version"-1.x86_64.rpm \
-        primary-mac-"$version"-{win32,win64}.{zip,msi} \
-        primary-mac-"$version"-linux-{x86_64,aarch64}.tar.gz $source_tarball | sort | xargs)" \
+# What each build of scripts/builds.txt ships, by the name each package type
+# takes.
+artifacts=(SHA256SUMS $source_tarball)
+while read -r preset processor _ _ ships _; do
+    for type in ${ships//,/ }; do
+        case $type in
+        deb) # the program, the library named after its SONAME, and its -dev
+            for package in primary-mac "libprimary-mac${version%%.*}" libprimary-mac-dev; do
+                artifacts+=("${package}_${version}_$(dpkg --print-architecture).deb")
+            done
+            ;;
+        rpm) artifacts+=("primary-mac-$version-1.$processor.rpm") ;;
+        zip | msi) artifacts+=("primary-mac-$version-$preset.$type") ;;
+        tar.gz) artifacts+=("primary-mac-$version-linux-$processor.tar.gz") ;;
+        *) artifacts+=("($preset: no name known for $type)") ;;
+        esac
+    done
+done < <(builds)
+expect "release $version: every artifact" "$(printf '%s\n' "${artifacts[@]}" | sort | xargs)" \
     "$(ls "$dist" | sort | xargs)"
 expect "SHA256SUMS lists every other file" "$(ls "$dist" | grep -vx SHA256SUMS | sort | xargs)" \
     "$(awk '{ print $2 }' "$dist/SHA256SUMS" | sort | xargs)"

@@ -1,4 +1,5 @@
-// Helpers for table-driven tests: cases carry a name that GoogleTest shows.
+// Helpers for table-driven tests: each case starts with a name, which
+// GoogleTest shows.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -6,18 +7,26 @@
 #include <ostream>
 #include <string>
 
-// An adapter table (see platform/fake.h) and the text expected from it.
-struct FakeListCase {
+// What every case starts with. A case type derives from it, and its rows start
+// with {"Name"}.
+struct NamedCase {
     const char *name;
-    const char *table;
-    const char *expected;
 };
+
+// GoogleTest prints a case by its name in failure messages. (An operator<<
+// on the base class, which GoogleTest finds for every case type; a PrintTo
+// taking the base class would lose to GoogleTest's own catch-all PrintTo.)
+inline std::ostream &operator<<(std::ostream &os, const NamedCase &c) {
+    return os << c.name;
+}
 
 // Names a parameterised test after its case.
 template <typename Case> std::string CaseName(const testing::TestParamInfo<Case> &info) {
     return info.param.name;
 }
 
-inline void PrintTo(const FakeListCase &c, std::ostream *os) {
-    *os << c.name;
-}
+// An adapter table (see platform/fake.h) and the text expected from it.
+struct FakeListCase : NamedCase {
+    const char *table;
+    const char *expected;
+};

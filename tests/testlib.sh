@@ -46,3 +46,77 @@ reader, writer = os.pipe()
 os.close(reader)
 sys.exit(subprocess.call(sys.argv[1:], stdout=writer))' "$@"
 }
+
+# --- Prerequisites that can fail for a reason the test can see, and say it ---
+
+# Requires private namespaces of the given kinds (unshare's flags: -n, -m),
+# naming what stands in the way when they cannot be made here.
+require_namespaces() { # flag...
+    local flag error
+    require unshare
+    for flag in "$@"; do
+        error=$(unshare "$flag" true 2>&1) && continue
+        # unshare -m makes the root's mounts private, which needs / to be a
+        # mount point: in a chroot into a plain directory it is not.
+        if [ "$flag" = -m ] && ! mountpoint -q / 2>/dev/null; then
+            missing "/ is not a mount point: the namespace tests need unshare -m" \
+                "(bind-mount the root onto itself)"
+        fi
+        missing "cannot make a private namespace (unshare $flag: $error)"
+    done
+}
+
+# Whether this kernel runs 32-bit x86 programs. Some run 64-bit ones only (IA-32
+# emulation off: some virtual machines, kernels booted with ia32_emulation=0),
+# and executing any i386 program there fails with "Exec format error". Tried
+# on Wine's 32-bit loader, which the test command installs, or on the program
+# that PRIMARY_MAC_I386_PROBE names.
+kernel_runs_i386() {
+    local probe=${PRIMARY_MAC_I386_PROBE:-/usr/lib/wine/wine} error
+    [ -f "$probe" ] || missing "no $probe to try a 32-bit x86 program with (wine32:i386)"
+    error=$("$probe" --version 2>&1 >/dev/null) && return 0
+    ! grep -q 'Exec format error' <<<"$error"
+}
+
+# The one line that stands for the cases which run a 32-bit program, where the
+# kernel runs none: no install step can change a kernel, so under CI too.
+no_i386_cases() { # what is skipped
+    echo "SKIP: this kernel runs no 32-bit x86 programs (IA-32 emulation is off): $*"
+}
+
+# Wine, through a loader that this kernel runs. /usr/bin/wine starts Wine's
+# 32-bit loader whenever wine32 is installed, even for a 64-bit program; where
+# the kernel runs no 32-bit programs its 64-bit loader is called directly, and
+# that runs 64-bit programs and installs MSIs of both flavours.
+#
+# Makes a fresh Wine prefix in the given directory, for every later wine_run.
+# Making one takes a while; it is done in a network namespace of its own, so
+# that its wineserver is gone with it.
+wine_prefix() { # directory
+    require wine wineserver unshare ip
+    export WINEDEBUG=-all WINEPREFIX=$1
+    wine_loader=wine
+    if ! kernel_runs_i386; then
+        export WINELOADER=/usr/lib/wine/wine64
+        wine_loader=$WINELOADER
+        [ -x "$wine_loader" ] || missing "no $wine_loader (wine64)"
+    fi
+    unshare -n bash -c '"$0" wineboot -i >/dev/null 2>&1; wineserver -w' "$wine_loader"
+}
+
+# Runs a Windows program with its arguments in a Wine session of its own, in a
+# private network namespace, after `setup`, shell code in which
+# `add NAME INDEX MAC` makes an Ethernet interface. Prints the program's whole
+# output, "|" and its exit status. With via=closed_pipe its standard output is
+# a pipe whose reader has gone.
+wine_run() { # setup program [args...]
+    local setup=$1
+    shift
+    unshare -n bash -euc "$(declare -f closed_pipe)"'
+        add() { ip link add name "$1" index "$2" address "$3" type ifb; }
+        '"$setup"'
+        status=0
+        ${via:-} '"$(printf %q "$wine_loader")"' "$0" "$@" || status=$?
+        wineserver -w
+        printf "|%d" $status' "$@"
+}

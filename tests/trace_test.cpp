@@ -43,11 +43,4 @@ const FakeListCase kTraces[] = {
 };
 INSTANTIATE_TEST_SUITE_P(Trace, TraceTest, testing::ValuesIn(kTraces), CaseName<FakeListCase>);
 
-TEST(TraceOffTest, WritesNothing) {
-    SetFakeAdapters("6 1 00-00-00-00-00-01\n71 2 00-00-00-00-00-02");
-    testing::internal::CaptureStdout();
-    EXPECT_STREQ(GetPrimaryMac(), "00-00-00-00-00-01");
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
-}
-
 } // namespace

@@ -80,10 +80,12 @@ AdapterQuery QueryAdapters(IP_ADAPTER_INFO (&records)[kAdapterRecords],
     memset(records[0].Address, 0xEE, 6);
 
     const size_t count = list.records.size();
-    const char *cause = count > kAdapterRecords ? "the list does not fit in 16 adapter records"
-                                                : list.failure.c_str();
-    if (cause[0] != '\0') {
-        snprintf(failure, sizeof failure, "%s", cause);
+    if (count > kAdapterRecords) {
+        fprintf(stderr, "fake adapter list: %zu records, more than a query returns\n", count);
+        abort();
+    }
+    if (!list.failure.empty()) {
+        snprintf(failure, sizeof failure, "%s", list.failure.c_str());
         return AdapterQuery::kFailed;
     }
     if (count == 0)

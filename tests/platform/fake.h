@@ -5,8 +5,8 @@
 //
 // with ADDRESS as hex bytes joined by '-' ("00-1A-2B"), or "-" for none, and
 // INDEX in any base strtoul reads ("7", "0x80000000"). A line "fail CAUSE"
-// makes the query fail for that cause. More than 16 adapters fail it too (the
-// buffer cannot hold them); none at all is the answer "no adapters".
+// makes the query fail for that cause. None at all is the answer "no
+// adapters"; more than a query returns (16) is a mistake in the test.
 //
 // A test build of the whole program links this instead of the platform layer
 // and reads its table from the file named by PRIMARY_MAC_FAKE_LIST.

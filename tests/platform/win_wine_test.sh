@@ -10,7 +10,8 @@
 # query's own cases run the scripted_query program built beside it.
 #
 # Without root, Wine or the executable the cases skip, except under CI, where
-# a missing prerequisite fails.
+# a missing prerequisite fails. On a kernel that runs no 32-bit x86 programs
+# the win32 executable is only checked as a file.
 set -u
 source "$(dirname "$0")/../testlib.sh"
 exe=$1
@@ -21,18 +22,22 @@ win64) format="PE32+ executable (console) x86-64" tools=x86_64-w64-mingw32 ;;
 *) echo "unknown flavour $flavour" >&2 && exit 2 ;;
 esac
 
-scripted=$(dirname "$exe")/tests/platform/win/scripted_query.exe
-for file in "$exe" "$scripted"; do
+tests=$(dirname "$exe")/tests/platform/win
+scripted=$tests/scripted_query.exe
+for file in "$exe" "$scripted" "$tests"/{first_adapter,first_adapter_searched,first_adapter_imported}.exe \
+    "$tests"/{planted_iphlpapi,iphlpapi_without_query}.dll; do
     [ -f "$file" ] || missing "no $file (cmake --preset $flavour && cmake --build --preset $flavour)"
 done
 [ "$(id -u)" = 0 ] || missing "the Wine cases need root"
-require unshare ip wine "$tools-objdump" "$tools-windres" file
+require unshare ip "$tools-objdump" "$tools-windres" file
 
 # The build itself: a console program for its processor that needs nothing
 # but the operating system's own DLLs, and stays small.
 expect "$format" "$format" "$(file -b "$exe" | grep -o "$format")"
 headers=$("$tools-objdump" -p "$exe")
-expect "imports only system DLLs" "IPHLPAPI.DLL KERNEL32.dll msvcrt.dll" \
+# Known DLLs only, which Windows loads from the system folder whatever the
+# search order: iphlpapi.dll is loaded by the program itself, from there.
+expect "imports only KERNEL32.dll and msvcrt.dll" "KERNEL32.dll msvcrt.dll" \
     "$(sed -n 's/^\s*DLL Name: //p' <<<"$headers" | sort | xargs)"
 expect "ASLR, DEP and terminal-server aware" "DYNAMIC_BASE NX_COMPAT TERMINAL_SERVICE_AWARE" \
     "$(grep -owE 'DYNAMIC_BASE|NX_COMPAT|TERMINAL_SERVICE_AWARE' <<<"$headers" | sort | xargs)"
@@ -47,29 +52,19 @@ expect "version resource complete" \
 size=$(stat -c %s "$exe")
 expect "under 64 KiB ($size bytes)" yes "$([ "$size" -lt 65536 ] && echo yes)"
 
-export WINEDEBUG=-all WINEPREFIX
-WINEPREFIX=$(mktemp -d /tmp/primary-mac-wine.XXXXXX)
-trap 'rm -rf "$WINEPREFIX"' EXIT
-# Making a prefix takes a while: once per run, in a namespace of its own so
-# that its wineserver is gone with it.
-unshare -n bash -c 'wineboot -i >/dev/null 2>&1; wineserver -w'
+# The cases below run the executable, which a kernel without 32-bit support
+# cannot do for the win32 one.
+if [ "$flavour" = win32 ] && ! kernel_runs_i386; then
+    no_i386_cases "the win32 executable's Wine cases"
+    [ "$failed" = 0 ] && exit 77
+    exit 1
+fi
 
-# Runs a Windows program with the given arguments in a private namespace
-# after `setup`, in which add NAME INDEX MAC makes an Ethernet interface.
-# Prints its whole output, "|" and its exit status. With via=closed_pipe its
-# standard output is a pipe whose reader has gone.
-run_program() { # setup program [args...]
-    local setup=$1
-    shift
-    unshare -n bash -euc "$(declare -f closed_pipe)"'
-        add() { ip link add name "$1" index "$2" address "$3" type ifb; }
-        '"$setup"'
-        status=0
-        ${via:-} wine "$0" "$@" || status=$?
-        wineserver -w
-        printf "|%d" $status' "$@"
-}
-run() { run_program "$1" "$exe" "${@:2}"; } # setup [args...]
+prefix=$(mktemp -d /tmp/primary-mac-wine.XXXXXX)
+trap 'rm -rf "$prefix"' EXIT
+wine_prefix "$prefix"
+
+run() { wine_run "$1" "$exe" "${@:2}"; } # setup [args...]
 
 # The README's batch capture, run by Wine's cmd with MAC set beforehand.
 # Wine's drive Z: is the root directory.
@@ -83,10 +78,10 @@ bat=$WINEPREFIX/capture.bat
     echo "echo [%MAC%]"
 } | sed 's/$/\r/' >"$bat"
 expect "batch capture: the address" "[02-00-00-00-00-07]"$'\r\n'"|0" \
-    "$(run_program 'add lan7 7 02:00:00:00:00:07' cmd /c "$(windows_path "$bat")")"
+    "$(wine_run 'add lan7 7 02:00:00:00:00:07' cmd /c "$(windows_path "$bat")")"
 expect "batch capture: no adapter empties the variable" \
     "no wired Ethernet adapter"$'\r\n'"[]"$'\r\n'"|0" \
-    "$(run_program ':' cmd /c "$(windows_path "$bat")")"
+    "$(wine_run ':' cmd /c "$(windows_path "$bat")")"
 
 expect "lowest index among eligible adapters" "02-00-00-00-00-07|0" \
     "$(run 'add lan12 12 02:00:00:00:00:0c; add lan7 7 02:00:00:00:00:07
@@ -132,9 +127,44 @@ expect "standard output a pipe whose reader has gone: exit 1 and a message" \
     "primary-mac: cannot write standard output: Broken pipe"$'\r\n|1' \
     "$(via=closed_pipe run 'add lan7 7 02:00:00:00:00:07' 2>&1)"
 
+# An iphlpapi.dll planted beside the program, which Wine takes as Windows
+# does with this override. The system's is loaded by the program, by the
+# layer as a library loads it (without the program's process settings), and
+# by a load on the program's behalf after those settings, whatever the search
+# order; the planted one by a program that imports GetAdaptersInfo.
+planted=$prefix/planted
+mkdir "$planted"
+cp "$exe" "$tests"/{first_adapter,first_adapter_searched,first_adapter_imported}.exe "$planted"
+cp "$tests/planted_iphlpapi.dll" "$planted/iphlpapi.dll"
+for program in primary-mac first_adapter first_adapter_searched first_adapter_imported; do
+    answer=02-00-00-00-00-07
+    [ $program != first_adapter_imported ] || answer=66-66-66-66-66-66
+    expect "$program beside a planted iphlpapi.dll: $answer" "$answer|0" \
+        "$(WINEDLLOVERRIDES=iphlpapi=n,b wine_run 'add lan7 7 02:00:00:00:00:07' \
+            "$planted/$program.exe")"
+done
+# The system's iphlpapi.dll disabled, then one without GetAdaptersInfo in the
+# system folder: a failed query, with the cause.
+system=$prefix/drive_c/windows/system32
+[ $flavour = win64 ] || [ ! -d "$prefix/drive_c/windows/syswow64" ] ||
+    system=$prefix/drive_c/windows/syswow64
+failure="primary-mac: cannot list network adapters: \
+cannot load the adapter query (iphlpapi.dll from the system folder)"
+expect "no iphlpapi.dll: exit 1 and the cause" "$failure: Module not found"$'\r\n|1' \
+    "$(WINEDLLOVERRIDES=iphlpapi=d run 'add lan7 7 02:00:00:00:00:07' 2>&1)"
+# For the program alone: Wine's own processes need the system's.
+overrides='HKCU\Software\Wine\AppDefaults\primary-mac.exe\DllOverrides'
+mv "$system/iphlpapi.dll" "$system/iphlpapi.dll.system"
+cp "$tests/iphlpapi_without_query.dll" "$system/iphlpapi.dll"
+wine_run : reg add "$overrides" /v iphlpapi /d native /f >/dev/null
+expect "an iphlpapi.dll without GetAdaptersInfo: exit 1 and the cause" \
+    "$failure: Procedure not found"$'\r\n|1' "$(run 'add lan7 7 02:00:00:00:00:07' 2>&1)"
+wine_run : reg delete "$overrides" /f >/dev/null
+mv -f "$system/iphlpapi.dll.system" "$system/iphlpapi.dll"
+
 # The query on a scripted platform: what it holds at each call, and what the
 # layer makes of it, with the buffer it offered at each call (in records).
-query() { run_program ':' "$scripted" "$@"; } # steps...
+query() { wine_run ':' "$scripted" "$@"; } # steps...
 lowest=$(seq -s ' ' 16 -1 1)
 expect "a list that fits: one call, on the scan's buffer" "3 2 1; calls: 16|0" "$(query list:3)"
 expect "20 adapters: the 16 lowest, nothing left pointing into the larger buffer" \

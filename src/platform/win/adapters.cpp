@@ -1,5 +1,8 @@
 // The adapter list on Windows: the IP Helper query itself.
 //
+// The query comes from the system's iphlpapi.dll, loaded from the system folder
+// only (system_library.cpp) at the first query.
+//
 // The first call is on the scan's own buffer of 16 records, and a list that
 // fits is taken as it is. A longer one (more adapters, or adapters with many
 // addresses, each of which takes room in the same buffer) is fetched whole
@@ -13,6 +16,7 @@
 
 #include "../../bounded_text.h"
 #include "lowest_adapters.h"
+#include "system_library.h"
 
 // The record layout of the platform's own compiler (64-bit time_t): 648
 // bytes on 32-bit Windows, 704 on 64-bit, so that the first call is handed
@@ -29,13 +33,14 @@ constexpr int kLargerBufferCalls = 3;
 
 // Queries again, on heap buffers of the size the platform asks for, while the
 // list outgrows them; fills `records` from a list that is complete.
-DWORD QueryWholeList(ULONG size, IP_ADAPTER_INFO (&records)[kAdapterRecords]) {
+DWORD QueryWholeList(AdapterQueryFunction query, ULONG size,
+                     IP_ADAPTER_INFO (&records)[kAdapterRecords]) {
     DWORD status = ERROR_BUFFER_OVERFLOW;
     for (int call = 0; call < kLargerBufferCalls && status == ERROR_BUFFER_OVERFLOW; ++call) {
         auto *list = static_cast<IP_ADAPTER_INFO *>(malloc(size));
         if (list == nullptr)
             return ERROR_NOT_ENOUGH_MEMORY;
-        status = GetAdaptersInfo(list, &size);
+        status = query(list, &size);
         if (status == ERROR_SUCCESS)
             CopyLowestAdapters(list, records);
         free(list);
@@ -43,25 +48,35 @@ DWORD QueryWholeList(ULONG size, IP_ADAPTER_INFO (&records)[kAdapterRecords]) {
     return status;
 }
 
-// The system's text for the error, without the period and line end that close
-// its sentence; its number when it has none.
-void DescribeError(DWORD status, char (&failure)[kQueryFailureSize]) {
+// `context`, then the system's text for the error, without the period and
+// line end that close its sentence, or its number when it has none.
+void DescribeError(const char *context, DWORD status, char (&failure)[kQueryFailureSize]) {
+    CopyText(failure, sizeof failure, context);
+    char *const text = failure + strlen(failure);
+    const DWORD room = static_cast<DWORD>(failure + sizeof failure - text);
     DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-                                  nullptr, status, 0, failure, sizeof failure, nullptr);
-    while (length > 0 && strchr(" .\r\n", failure[length - 1]) != nullptr)
-        failure[--length] = '\0';
+                                  nullptr, status, 0, text, room, nullptr);
+    while (length > 0 && strchr(" .\r\n", text[length - 1]) != nullptr)
+        text[--length] = '\0';
     if (length == 0)
-        snprintf(failure, sizeof failure, "error %lu", static_cast<unsigned long>(status));
+        snprintf(text, room, "error %lu", static_cast<unsigned long>(status));
 }
 
 } // namespace
 
 AdapterQuery QueryAdapters(IP_ADAPTER_INFO (&records)[kAdapterRecords],
                            char (&failure)[kQueryFailureSize]) {
+    const AdapterQueryFunction query = LoadAdapterQuery();
+    if (query == nullptr) {
+        DescribeError("cannot load the adapter query (iphlpapi.dll from the system folder): ",
+                      GetLastError(), failure);
+        return AdapterQuery::kFailed;
+    }
+
     ULONG size = sizeof records;
-    DWORD status = GetAdaptersInfo(records, &size);
+    DWORD status = query(records, &size);
     if (status == ERROR_BUFFER_OVERFLOW)
-        status = QueryWholeList(size, records);
+        status = QueryWholeList(query, size, records);
 
     if (status == ERROR_SUCCESS)
         return AdapterQuery::kListed;
@@ -70,6 +85,6 @@ AdapterQuery QueryAdapters(IP_ADAPTER_INFO (&records)[kAdapterRecords],
     if (status == ERROR_BUFFER_OVERFLOW)
         CopyText(failure, sizeof failure, "the adapter list kept growing");
     else
-        DescribeError(status, failure);
+        DescribeError("", status, failure);
     return AdapterQuery::kFailed;
 }

@@ -5,8 +5,6 @@
 #include <string.h>
 #include <windows.h>
 
-void PrepareStandardOutput() {}
-
 const char *WriteFailureText(int error) {
     // The C runtime reports a write to a pipe whose reader has gone as a bad
     // argument; the system's own error says what happened.

@@ -1,7 +1,16 @@
-// The Windows layer's adapter query for a test build of the DLL: the system
-// refuses it, as it may refuse a process without the rights it needs.
-#include "platform/adapters.h"
+// The Windows layer's loader of the adapter query, for a test build of the
+// DLL: the query it hands over is refused, as the system may refuse a process
+// without the rights it needs.
+#include "platform/win/system_library.h"
 
-ULONG WINAPI GetAdaptersInfo(PIP_ADAPTER_INFO, PULONG) {
+namespace {
+
+ULONG WINAPI RefusedQuery(PIP_ADAPTER_INFO, PULONG) {
     return ERROR_ACCESS_DENIED;
+}
+
+} // namespace
+
+AdapterQueryFunction LoadAdapterQuery() {
+    return RefusedQuery;
 }

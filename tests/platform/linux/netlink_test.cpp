@@ -188,18 +188,13 @@ class NicSysfs : public testing::Environment {
 };
 const auto *const kNicSysfs = testing::AddGlobalTestEnvironment(new NicSysfs);
 
-struct DumpCase {
-    const char *name;
+struct DumpCase : NamedCase {
     std::vector<Attempt> attempts;
     AdapterQuery outcome;
     std::vector<int> nics;            // the adapters listed, in order: nicN as N
     const char *failure;              // "" unless the query failed
     const char *sysfs_root = nullptr; // the test's tree unless set
 };
-
-void PrintTo(const DumpCase &c, std::ostream *os) {
-    *os << c.name;
-}
 
 class LinkDumpTest : public testing::TestWithParam<DumpCase> {};
 
@@ -405,18 +400,16 @@ const DumpCase kDumps[] = {
 };
 INSTANTIATE_TEST_SUITE_P(Dump, LinkDumpTest, testing::ValuesIn(kDumps), CaseName<DumpCase>);
 
-TEST(LinkDumpRequestTest, AsksForEveryLinkWithoutStatistics) {
+// The request's attribute mask makes the kernel size its replies to fit the
+// largest link: without it, a link with hundreds of alternative names ends the
+// dump early on some kernels.
+TEST(LinkDumpRequestTest, AsksWithoutStatistics) {
     g_kernel = {{[](uint32_t s) { return std::vector{Kernel({Done(s)})}; }}, {}, {}, {}};
     IP_ADAPTER_INFO records[kAdapterRecords];
     char failure[kQueryFailureSize] = "";
     ListAdapters(NicSysfs::Path().c_str(), records, failure);
 
-    ASSERT_EQ(g_kernel.requests.size(), 1u);
-    const Bytes &request = g_kernel.requests[0];
-    const auto *header = reinterpret_cast<const nlmsghdr *>(request.data());
-    ASSERT_EQ(header->nlmsg_len, request.size());
-    EXPECT_EQ(header->nlmsg_type, RTM_GETLINK);
-    EXPECT_EQ(header->nlmsg_flags, NLM_F_REQUEST | NLM_F_DUMP);
+    const auto *header = reinterpret_cast<const nlmsghdr *>(g_kernel.requests.at(0).data());
     int length = static_cast<int>(IFLA_PAYLOAD(header));
     uint32_t mask = 0;
     for (const rtattr *attribute = IFLA_RTA(static_cast<const ifinfomsg *>(NLMSG_DATA(header)));

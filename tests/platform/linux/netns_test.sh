@@ -34,7 +34,7 @@ expect "own namespace: nothing, or a traced Ethernet adapter (${answer%|0})" yes
     "$([ "$answer" = "|0" ] || grep -q " MAC:${answer%|0} .* isEth:y$" <<<"$lines" && echo yes)"
 
 [ "$(id -u)" = 0 ] || missing "the private namespace cases need root"
-require unshare
+require_namespaces -n -m
 
 # The software interfaces a container host is full of.
 software='ip link set lo up

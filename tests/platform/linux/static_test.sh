@@ -45,7 +45,8 @@ expect "own namespace, trace: the native build's lines" "$trace" \
     "$(outcome "${program[@]}" -h)"
 
 [ "$(id -u)" = 0 ] || missing "the bare root cases need root"
-require unshare chroot mount
+require chroot mount
+require_namespaces -m
 
 bare=$(mktemp -d)
 trap 'rm -rf "$bare"' EXIT

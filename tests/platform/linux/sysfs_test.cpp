@@ -19,8 +19,7 @@
 
 namespace {
 
-struct LinkCase {
-    const char *name;
+struct LinkCase : NamedCase {
     const char *interface_name;
     int index;
     unsigned short link_type;
@@ -35,10 +34,6 @@ std::vector<uint8_t> AddressBytes(const char *text) {
     for (char *end; *text != '\0'; text = *end == ':' ? end + 1 : end)
         bytes.push_back(static_cast<uint8_t>(strtoul(text, &end, 16)));
     return bytes;
-}
-
-void PrintTo(const LinkCase &c, std::ostream *os) {
-    *os << c.name;
 }
 
 class AdapterEntryTest : public testing::TestWithParam<LinkCase> {};
@@ -99,15 +94,10 @@ INSTANTIATE_TEST_SUITE_P(Sysfs, AdapterEntryTest, testing::ValuesIn(kLinks), Cas
 
 // Two fixture adapters, `first` before `second` in hardware order although
 // the kernel registered `second` first.
-struct OrderCase {
-    const char *name;
+struct OrderCase : NamedCase {
     const char *first;
     const char *second;
 };
-
-void PrintTo(const OrderCase &c, std::ostream *os) {
-    *os << c.name;
-}
 
 class HardwareOrderTest : public testing::TestWithParam<OrderCase> {};
 

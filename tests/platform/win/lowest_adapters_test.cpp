@@ -13,15 +13,10 @@
 
 namespace {
 
-struct ChainCase {
-    const char *name;
+struct ChainCase : NamedCase {
     std::vector<uint32_t> listed; // the chain's indices, in its order
     std::vector<uint32_t> kept;
 };
-
-void PrintTo(const ChainCase &c, std::ostream *os) {
-    *os << c.name;
-}
 
 // Each adapter's description and last address byte follow from its index.
 std::string Description(uint32_t index) {

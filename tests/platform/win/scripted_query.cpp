@@ -1,7 +1,8 @@
 // The Windows adapter query on a scripted platform, run under Wine. This
-// program defines GetAdaptersInfo itself, so the layer's calls reach the
-// script instead of the system. Each argument is what the platform holds at
-// one call, the last one holding for every later call:
+// program stands in for the layer's loader, handing it a GetAdaptersInfo of
+// its own, so the layer's calls reach the script instead of the system. Each
+// argument is what the platform holds at one call, the last one holding for
+// every later call:
 //
 //     list:N    N adapters, indices N down to 1; a buffer too small for
 //               them overflows, asking for their size
@@ -15,6 +16,7 @@
 #include <string.h>
 
 #include "platform/adapters.h"
+#include "platform/win/system_library.h"
 
 namespace {
 
@@ -28,7 +30,7 @@ const char *g_filled_end;
 
 } // namespace
 
-ULONG WINAPI GetAdaptersInfo(PIP_ADAPTER_INFO buffer, PULONG size) {
+ULONG WINAPI ScriptedAdaptersInfo(PIP_ADAPTER_INFO buffer, PULONG size) {
     const char *step = g_script[g_calls < g_steps ? g_calls : g_steps - 1];
     ++g_calls;
     const size_t used = strlen(g_offered);
@@ -58,6 +60,10 @@ ULONG WINAPI GetAdaptersInfo(PIP_ADAPTER_INFO buffer, PULONG size) {
     g_filled = reinterpret_cast<const char *>(buffer);
     g_filled_end = g_filled + needed;
     return ERROR_SUCCESS;
+}
+
+AdapterQueryFunction LoadAdapterQuery() {
+    return ScriptedAdaptersInfo;
 }
 
 int main(int argc, char *argv[]) {

@@ -1,0 +1,27 @@
+# What the scripts and tests share about the project's builds; source it.
+
+builds_scripts=$(dirname "${BASH_SOURCE[0]}")
+
+# The builds of scripts/builds.txt, one a line, without its comments.
+builds() {
+    grep -v '^#' "$builds_scripts/builds.txt"
+}
+
+# The project's version, as project() in CMakeLists.txt sets it.
+project_version() {
+    sed -n '/^project(/,/)/s/^ *VERSION \([0-9.]*\)$/\1/p' "$builds_scripts/../CMakeLists.txt"
+}
+
+# The Debian packages that a command of scripts/packages.txt installs.
+packages_for() { # command
+    local list=$builds_scripts/packages.txt word
+    for word in $(awk -v command="$1" '$1 == command { $1 = ""; print }' "$list"); do
+        if [ "$word" = builds ]; then
+            builds | awk '{ for (i = 6; i <= NF; i++) print $i }'
+        elif grep -q "^$word " "$list"; then
+            packages_for "$word"
+        else
+            echo "$word"
+        fi
+    done | sort -u
+}
