@@ -52,39 +52,47 @@ native() {
 }
 stage native native
 
-# The unit and fake-list tests again under AddressSanitizer and
-# UndefinedBehaviorSanitizer, and a minute of fuzzing (clang), with the
-# sanitize test preset's environment (CMakePresets.json).
-sanitize() {
+# The environment that a test preset of CMakePresets.json sets, NAME=VALUE a
+# line: the sanitizers' options live there alone.
+preset_environment() { # preset
+    python3 -c 'import json, sys
+for preset in json.load(open("CMakePresets.json"))["testPresets"]:
+    if preset["name"] == sys.argv[1]:
+        print("\n".join(f"{name}={value}" for name, value in preset["environment"].items()))' "$1"
+}
+
+# Runs a stage's function where clang is, which the sanitizers need; without
+# it the stage is skipped, or fails under CI.
+with_clang() { # function
     if ! command -v clang++ >/dev/null; then
-        echo "SKIP: the sanitizer and fuzz tests need clang" >&2
+        echo "SKIP: $1 needs clang" >&2
         [ "${CI:-}" != true ]
         return
     fi
+    "$1"
+}
+
+# The unit and fake-list tests again under AddressSanitizer and
+# UndefinedBehaviorSanitizer, and a minute of fuzzing.
+sanitize() {
     local environment
-    environment=$(python3 -c 'import json
-for preset in json.load(open("CMakePresets.json"))["testPresets"]:
-    if preset["name"] == "sanitize":
-        print("\n".join(f"{name}={value}" for name, value in preset["environment"].items()))') &&
+    environment=$(preset_environment sanitize) &&
         build sanitize -DPRIMARY_MAC_REQUIRE_TESTS=ON &&
         run_tests sanitize $environment
 }
-stage sanitize sanitize
+stage sanitize with_clang sanitize
 
-# The library's calls from many threads at once under ThreadSanitizer (clang):
-# its tests alone, as the thread-sanitize build and test presets have them.
+# The library's calls from many threads at once under ThreadSanitizer: its
+# tests alone, as the thread-sanitize presets have them.
 thread_sanitize() {
-    if ! command -v clang++ >/dev/null; then
-        echo "SKIP: the ThreadSanitizer tests need clang" >&2
-        [ "${CI:-}" != true ]
-        return
-    fi
-    cmake --preset thread-sanitize -B "$ci/thread-sanitize" -DPRIMARY_MAC_WERROR=ON \
-        -DPRIMARY_MAC_REQUIRE_TESTS=ON &&
+    local environment
+    environment=$(preset_environment thread-sanitize) &&
+        cmake --preset thread-sanitize -B "$ci/thread-sanitize" -DPRIMARY_MAC_WERROR=ON \
+            -DPRIMARY_MAC_REQUIRE_TESTS=ON &&
         cmake --build "$ci/thread-sanitize" -j "$(nproc)" --target library_tests &&
-        (cd "$ci/thread-sanitize" && TSAN_OPTIONS=halt_on_error=1 ctest --output-on-failure -R Library)
+        (cd "$ci/thread-sanitize" && env $environment ctest --output-on-failure -R Library)
 }
-stage thread-sanitize thread_sanitize
+stage thread-sanitize with_clang thread_sanitize
 
 if [ ${#failed[@]} -gt 0 ]; then
     echo "scripts/test.sh: failed stages: ${failed[*]}"

@@ -60,6 +60,18 @@ while read -r preset processor _ _ ships _; do
 done < <(builds)
 expect "release $version: every artifact" "$(printf '%s\n' "${artifacts[@]}" | sort | xargs)" \
     "$(ls "$dist" | sort | xargs)"
+# The README's table of a release's files, its first column, names them all,
+# the source tarball too (made from a git checkout only).
+generic=("primary-mac-<version>.tar.gz")
+for name in "${artifacts[@]}"; do
+    name=${name//$version/<version>}
+    [ "$name" = SHA256SUMS ] || [ "$name" = "${generic[0]}" ] ||
+        generic+=("${name/libprimary-mac${version%%.*}_/libprimary-mac<major>_}")
+done
+expect "the README's table names every artifact, and no other" \
+    "$(printf '%s\n' "${generic[@]}" | sort | xargs)" \
+    "$(awk -F '|' '/^\| `/ { print $2 }' "$source_dir/README.md" | grep -o '`[^`]*`' | tr -d '`' |
+        sort | xargs)"
 expect "SHA256SUMS lists every other file" "$(ls "$dist" | grep -vx SHA256SUMS | sort | xargs)" \
     "$(awk '{ print $2 }' "$dist/SHA256SUMS" | sort | xargs)"
 expect "sha256sum -c SHA256SUMS passes" "|0" "$(cd "$dist" && outcome sha256sum --quiet -c SHA256SUMS 2>&1)"
