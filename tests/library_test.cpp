@@ -17,8 +17,7 @@
 
 namespace {
 
-struct CallCase {
-    const char *name;
+struct CallCase : NamedCase {
     const char *table;
     size_t mac_size;
     size_t failure_size;
@@ -26,10 +25,6 @@ struct CallCase {
     const char *mac;
     const char *failure;
 };
-
-void PrintTo(const CallCase &c, std::ostream *os) {
-    *os << c.name;
-}
 
 class LibraryCallTest : public testing::TestWithParam<CallCase> {};
 

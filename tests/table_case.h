@@ -8,8 +8,9 @@
 #include <string>
 
 // What every case starts with. A case type derives from it, and its rows start
-// with {"Name"}.
+// with the name: a conversion, not a nested aggregate whose braces are left out.
 struct NamedCase {
+    constexpr NamedCase(const char *case_name) : name(case_name) {}
     const char *name;
 };
 

@@ -84,6 +84,25 @@ no_i386_cases() { # what is skipped
     echo "SKIP: this kernel runs no 32-bit x86 programs (IA-32 emulation is off): $*"
 }
 
+# Ends a win32 test where the kernel runs no 32-bit programs, after the checks
+# of its files: skipped with that line, or failed if one of those failed.
+stop_without_i386() { # flavour what is skipped
+    [ "$1" = win32 ] && ! kernel_runs_i386 || return 0
+    no_i386_cases "$2"
+    [ "$failed" = 0 ] && exit 77
+    exit 1
+}
+
+# Sets `tools`, the MinGW tools' prefix for a Windows flavour (win32, win64),
+# and `format`, what file(1) says of its console program, or of its DLL.
+windows_flavour() { # flavour [DLL]
+    case $1 in
+    win32) tools=i686-w64-mingw32 format="PE32 executable ${2:+($2) }(console) Intel 80386" ;;
+    win64) tools=x86_64-w64-mingw32 format="PE32+ executable ${2:+($2) }(console) x86-64" ;;
+    *) echo "unknown flavour $1" >&2 && exit 2 ;;
+    esac
+}
+
 # Wine, through a loader that this kernel runs. /usr/bin/wine starts Wine's
 # 32-bit loader whenever wine32 is installed, even for a 64-bit program; where
 # the kernel runs no 32-bit programs its 64-bit loader is called directly, and

@@ -25,13 +25,6 @@ TEST_P(TraceTest, WritesOneLinePerAdapterBeforeJudgingIt) {
 }
 
 const FakeListCase kTraces[] = {
-    {"ChoiceShowsOnTheNextLine",
-     "71 12 11-22-33-44-55-66 Wireless Network Adapter\n"
-     "6 7 00-1A-2B-3C-4D-5E Gigabit Ethernet Controller\n"
-     "6 9 00-AA-BB-CC-DD-EE Ethernet Connection",
-     "mac: MAC:11-22-33-44-55-66 index:12 IndMac:-1 eth:n isEth:n\n"
-     "mac: MAC:00-1A-2B-3C-4D-5E index:7 IndMac:-1 eth:n isEth:y\n"
-     "mac:00-1A-2B-3C-4D-5E MAC:00-AA-BB-CC-DD-EE index:9 IndMac:7 eth:y isEth:y\n"},
     {"ExcludedEthernetAndEmptyAddress",
      "6 3 00-00-00-00-00-03 Bluetooth PAN\n6 4 - Ethernet\n6 5 00-00-00-00-00-05 LAN",
      "mac: MAC:00-00-00-00-00-03 index:3 IndMac:-1 eth:n isEth:y\n"

@@ -16,11 +16,7 @@ set -u
 source "$(dirname "$0")/../testlib.sh"
 build=$1
 flavour=$2
-case $flavour in
-win32) format="PE32 executable (DLL) (console) Intel 80386" tools=i686-w64-mingw32 ;;
-win64) format="PE32+ executable (DLL) (console) x86-64" tools=x86_64-w64-mingw32 ;;
-*) echo "unknown flavour $flavour" >&2 && exit 2 ;;
-esac
+windows_flavour "$flavour" DLL
 dll=$build/primary-mac.dll
 programs=$build/tests/library/win
 for file in "$dll" "$build/primary-mac.exe" "$programs"/{,failing/}library_{consumer,loader}.exe; do
@@ -43,11 +39,7 @@ expect "version resource: the DLL's version and name" "$version primary-mac.dll"
         sed -n 's/^ *VALUE "\(OriginalFilename\|FileVersion\)", "\(.*\)"/\2/p' | sort | xargs)"
 
 [ "$(id -u)" = 0 ] || missing "the Wine cases need root"
-if [ "$flavour" = win32 ] && ! kernel_runs_i386; then
-    no_i386_cases "the win32 DLL's Wine cases"
-    [ "$failed" = 0 ] && exit 77
-    exit 1
-fi
+stop_without_i386 "$flavour" "the win32 DLL's Wine cases"
 work=$(mktemp -d /tmp/primary-mac-wine.XXXXXX)
 trap 'rm -rf "$work"' EXIT
 wine_prefix "$work"

@@ -16,11 +16,7 @@ set -u
 source "$(dirname "$0")/../testlib.sh"
 exe=$1
 flavour=${2:-win32}
-case $flavour in
-win32) format="PE32 executable (console) Intel 80386" tools=i686-w64-mingw32 ;;
-win64) format="PE32+ executable (console) x86-64" tools=x86_64-w64-mingw32 ;;
-*) echo "unknown flavour $flavour" >&2 && exit 2 ;;
-esac
+windows_flavour "$flavour"
 
 tests=$(dirname "$exe")/tests/platform/win
 scripted=$tests/scripted_query.exe
@@ -52,13 +48,7 @@ expect "version resource complete" \
 size=$(stat -c %s "$exe")
 expect "under 64 KiB ($size bytes)" yes "$([ "$size" -lt 65536 ] && echo yes)"
 
-# The cases below run the executable, which a kernel without 32-bit support
-# cannot do for the win32 one.
-if [ "$flavour" = win32 ] && ! kernel_runs_i386; then
-    no_i386_cases "the win32 executable's Wine cases"
-    [ "$failed" = 0 ] && exit 77
-    exit 1
-fi
+stop_without_i386 "$flavour" "the win32 executable's Wine cases"
 
 prefix=$(mktemp -d /tmp/primary-mac-wine.XXXXXX)
 trap 'rm -rf "$prefix"' EXIT
@@ -120,9 +110,7 @@ mac: MAC:02-00-00-00-00-09 index:9 IndMac:-1 eth:n isEth:y"$'\r\n'"\
 mac:02-00-00-00-00-09 MAC:02-00-00-00-00-0C index:12 IndMac:9 eth:y isEth:y"$'\r\n'"\
 02-00-00-00-00-09|0" \
     "$(run 'ip tuntap add tun2 mode tun; add lan12 12 02:00:00:00:00:0c; add wifi7 7 02:00:00:00:00:07
-            add lan9 9 02:00:00:00:00:09' x -h)"
-expect "lookalike arguments ignored" "02-00-00-00-00-07|0" \
-    "$(run 'add lan7 7 02:00:00:00:00:07' x -H --h /h -help)"
+            add lan9 9 02:00:00:00:00:09' -h)"
 expect "standard output a pipe whose reader has gone: exit 1 and a message" \
     "primary-mac: cannot write standard output: Broken pipe"$'\r\n|1' \
     "$(via=closed_pipe run 'add lan7 7 02:00:00:00:00:07' 2>&1)"

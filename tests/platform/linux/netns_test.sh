@@ -50,9 +50,8 @@ in_namespace() { # flags script
 
 expect "private namespace, software interfaces only: nothing" "|0" \
     "$(in_namespace -n "$software; outcome $bin")"
-expect "private namespace, lookalike arguments: the answer alone" "02-00-00-00-01-01|0" \
-    "$(in_namespace -nm "$software; adapter eth0 1 pci0000:00/0000:00:03.0 e1000
-        outcome $bin x -H --h /h -help")"
+expect "private namespace, software interfaces and an adapter: the adapter" "02-00-00-00-01-01|0" \
+    "$(in_namespace -nm "$software; adapter eth0 1 pci0000:00/0000:00:03.0 e1000; outcome $bin")"
 expect "private namespace, trace: no line, software is never listed" "|0" \
     "$(in_namespace -n "$software; outcome $bin -h")"
 expect "private namespace with its own sysfs: nothing" "|0" \
