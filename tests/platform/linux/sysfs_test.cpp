@@ -157,4 +157,15 @@ const OrderCase kOrders[] = {
 };
 INSTANTIATE_TEST_SUITE_P(Sysfs, HardwareOrderTest, testing::ValuesIn(kOrders), CaseName<OrderCase>);
 
+// Two interfaces alike in every fact of the hardware: the kernel's index,
+// lower first, breaks the tie.
+TEST(HardwareOrderTieTest, LowerInterfaceIndexFirst) {
+    HardwareKey lower = FixtureKey("ens1", 1);
+    HardwareKey higher = FixtureKey("ens1", 2);
+    PciSlots slots;
+    slots.sysfs_root = SYSFS_FIXTURE;
+    EXPECT_TRUE(InHardwareOrder(lower, higher, slots));
+    EXPECT_FALSE(InHardwareOrder(higher, lower, slots));
+}
+
 } // namespace
