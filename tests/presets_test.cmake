@@ -1,7 +1,9 @@
 # CMakePresets.json against scripts/builds.txt: configure, build and package
 # presets for the builds, each building in build/<preset>; besides them only
 # the sanitizer builds of the tests (sanitize, and thread-sanitize for the
-# library's), and test presets for them and native.
+# library's), and test presets for them and native. HACKING.md's Build
+# section describes each configure preset, and no other, in a bullet that
+# starts with the presets' names.
 #
 #   cmake -DSOURCE_DIR=... -P presets_test.cmake
 file(STRINGS ${SOURCE_DIR}/scripts/builds.txt builds REGEX "^[^#]")
@@ -38,6 +40,24 @@ foreach(kind configure build package test)
         set(failed TRUE)
     endif()
 endforeach()
+
+file(READ ${SOURCE_DIR}/HACKING.md hacking)
+string(REGEX REPLACE ".*\n## Build\n(.*)\n## Test\n.*" "\\1" build_section "${hacking}")
+string(REGEX MATCHALL "\n- `[^\n]*" bullets "${build_section}")
+set(described)
+foreach(bullet ${bullets})
+    # The names before the first word that is not one: "- `a`, `b` (...): ..."
+    string(REGEX MATCH "^\n- (`[a-z0-9-]+`(, `[a-z0-9-]+`)*)" heads "${bullet}")
+    string(REGEX MATCHALL "[a-z0-9-]+" heads "${CMAKE_MATCH_1}")
+    list(APPEND described ${heads})
+endforeach()
+set(expected ${builds} sanitize thread-sanitize)
+list(SORT expected)
+list(SORT described)
+if(NOT described STREQUAL expected)
+    message("FAIL: HACKING.md's builds\n  expected: ${expected}\n  actual:   ${described}")
+    set(failed TRUE)
+endif()
 if(failed)
     message(FATAL_ERROR "the presets are not the builds of scripts/builds.txt")
 endif()
