@@ -18,13 +18,17 @@ static_assert(PRIMARY_MAC_TEXT_SIZE == 3 * MAX_ADAPTER_ADDRESS_LENGTH,
 
 namespace {
 
-// The program's message for a failed query, without the program's name.
-constexpr char kQueryFailurePrefix[] = "cannot list network adapters: ";
-
 // Writes `text` into a caller's buffer that may be null or of no size.
 void PutText(char *buffer, size_t size, const char *text) {
     if (buffer != nullptr && size > 0)
         CopyText(buffer, size, text);
+}
+
+// Writes the cause of a failure, "LABEL: DETAIL", into the caller's buffer,
+// which may be null or of no size: the program's message without its name.
+void PutFailure(char *failure, size_t size, const char *label, const char *detail) {
+    if (failure != nullptr && size > 0)
+        snprintf(failure, size, "%s: %s", label, detail);
 }
 
 } // namespace
@@ -35,10 +39,9 @@ int primary_mac_get(char *mac, size_t mac_size, char *failure, size_t failure_si
     // Never an address cut short: a buffer that one machine's answer happens
     // to fit would fail on the next.
     if (mac == nullptr || mac_size < PRIMARY_MAC_TEXT_SIZE) {
-        if (failure != nullptr && failure_size > 0)
-            snprintf(failure, failure_size,
-                     "the buffer for the address is too small: it takes %d bytes",
-                     PRIMARY_MAC_TEXT_SIZE);
+        char detail[32];
+        snprintf(detail, sizeof detail, "it takes %d bytes", PRIMARY_MAC_TEXT_SIZE);
+        PutFailure(failure, failure_size, "the buffer for the address is too small", detail);
         return PRIMARY_MAC_FAILED;
     }
 
@@ -47,9 +50,7 @@ int primary_mac_get(char *mac, size_t mac_size, char *failure, size_t failure_si
     const char *query_failure = GetQueryFailure();
     int outcome = PRIMARY_MAC_FAILED;
     if (query_failure != nullptr) {
-        PutText(failure, failure_size, kQueryFailurePrefix);
-        if (failure != nullptr && failure_size > 0)
-            AppendText(failure, failure_size, query_failure);
+        PutFailure(failure, failure_size, kQueryFailureLabel, query_failure);
     } else {
         CopyText(mac, mac_size, answer);
         outcome = answer[0] != '\0' ? PRIMARY_MAC_FOUND : PRIMARY_MAC_NO_ADAPTER;

@@ -30,7 +30,7 @@ int main(int argc, char *argv[]) {
         return 1;
     }
     if (const char *failure = GetQueryFailure()) {
-        fprintf(stderr, "primary-mac: cannot list network adapters: %s\n", failure);
+        fprintf(stderr, "primary-mac: %s: %s\n", kQueryFailureLabel, failure);
         return 1;
     }
     return 0;

@@ -11,3 +11,6 @@ const char *GetPrimaryMac();
 // query leaves the scan's text empty, but that is no answer: the machine may
 // well have an adapter.
 const char *GetQueryFailure();
+
+// What a failed query is called where it is reported, ahead of its cause.
+constexpr char kQueryFailureLabel[] = "cannot list network adapters";

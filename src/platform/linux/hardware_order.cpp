@@ -128,9 +128,17 @@ void TakePciSlot(void *context, const char *name) {
     char address[kValueSize];
     if (slots.count < kMaxPciSlots && StartPath(slot, slots.sysfs_root, "bus/pci/slots", name) &&
         InDirectory(slot, "address") && ReadValue(slot.text, address) &&
-        SlotAddressLength(address) == strlen(address) && strlen(address) != 0 &&
+        SlotAddressLength(address) != 0 && address[SlotAddressLength(address)] == '\0' &&
         CopyText(slots.addresses[slots.count], sizeof slots.addresses[0], address))
         ++slots.count;
+}
+
+// Reads the machine's slots, the first time they are asked for.
+void ReadPciSlots(PciSlots &slots) {
+    SysfsPath directory;
+    if (!slots.read && StartPath(directory, slots.sysfs_root, "bus/pci", "slots"))
+        ListDirectory(Directory(directory), TakePciSlot, &slots);
+    slots.read = true;
 }
 
 // Whether the device at `device_path`, or a PCI device above it, sits in one
@@ -141,12 +149,7 @@ bool IsInSlot(const char *device_path, PciSlots &slots) {
         const size_t length = strcspn(component, "/");
         const size_t address = SlotAddressLength(component);
         if (address != 0 && length == address + 2 && component[address] == '.') {
-            if (!slots.read) {
-                SysfsPath directory;
-                if (StartPath(directory, slots.sysfs_root, "bus/pci", "slots"))
-                    ListDirectory(Directory(directory), TakePciSlot, &slots);
-                slots.read = true;
-            }
+            ReadPciSlots(slots);
             for (int i = 0; i < slots.count; ++i)
                 if (strlen(slots.addresses[i]) == address &&
                     strncmp(slots.addresses[i], component, address) == 0)
