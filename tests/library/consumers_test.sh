@@ -1,11 +1,9 @@
 #!/usr/bin/env bash
 # Programs that embed the library, built against its installed files as their
 # authors would build them: a C program through pkg-config, a C++ program
-# through find_package(primary-mac CONFIG), a Python one through ctypes, and
-# the C one again with the static library. Each must print what the program
-# prints, on both streams, with its exit status: in this namespace, and in
-# private ones with no adapter, with adapters laid out as sysfs, and without
-# sysfs, where the query fails. The shared library exports its two calls and
+# through find_package(primary-mac CONFIG), and the C one again with the
+# static library. Each must print what the program prints, on both streams,
+# with its exit status, in each case of cases.sh. The shared library exports its two calls and
 # nothing else, the static library has no other global name, and the README's
 # examples are the consumers' own code. The private namespaces need root;
 # without it, or without a tool, the cases skip, except under CI.
@@ -17,10 +15,11 @@
 set -u
 source "$(dirname "$0")/../testlib.sh"
 source "$(dirname "$0")/../platform/linux/fake_sysfs.sh"
+source "$(dirname "$0")/cases.sh"
 consumers=$(cd "$(dirname "$0")" && pwd)
 program=$1
 files=$2
-require cc pkg-config cmake python3 nm
+require cc pkg-config cmake nm
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
@@ -48,40 +47,25 @@ cc -Wall -Wextra -Werror -std=c99 "$consumers/consumer.c" -o "$work/c-static" \
 { cmake -S "$consumers/cpp" -B "$work/cpp" -DCMAKE_PREFIX_PATH="$files" -DCMAKE_CXX_FLAGS=-Werror &&
     cmake --build "$work/cpp"; } >"$work/log" 2>&1 ||
     { cat "$work/log"; echo "FAIL: the C++ consumer does not build with find_package"; exit 1; }
-programs=("$work/c" "$work/c-static" "$work/cpp/consumer" "python3 $consumers/consumer.py")
+programs=("$work/c" "$work/c-static" "$work/cpp/consumer")
 
 # The README shows each consumer's own code.
-for example in c:consumer.c cmake:cpp/CMakeLists.txt cpp:cpp/consumer.cpp python:consumer.py; do
+for example in c:consumer.c cmake:cpp/CMakeLists.txt cpp:cpp/consumer.cpp; do
     expect "README's ${example%%:*} example is ${example#*:}" "$(cat "$consumers/${example#*:}")" \
         "$(sed -n '/^```'"${example%%:*}"'$/,/^```$/{/^```/d;p}' "$consumers/../../README.md")"
 done
-names=(C "C, static" C++ Python)
+names=(C "C, static" C++)
 
-# Runs `setup`, then each command alike in the namespace of `flags`
-# (unshare's; none for this one): each one's output on both streams and its
-# exit status, each ended by a NUL.
-each() { # flags setup command...
-    local flags=$1 setup=$2
-    shift 2
-    local script="$(declare -f outcome device adapter); set -e; $setup"'
-        set +e
-        for command in "$@"; do outcome $command 2>&1; printf "\\0"; done'
-    ${flags:+unshare "$flags"} bash -uc "$script" each "$@"
-}
+# Each program's output on both streams and its exit status, each ended by a
+# NUL, in a case: the program's first, then the consumers'.
 compare() { # case flags setup
     local outcomes answer
-    mapfile -d "" -t outcomes < <(each "$2" "$3" "$program" "${programs[@]}")
+    mapfile -d "" -t outcomes < <(in_case "$2" "$3" \
+        'for command in "$@"; do outcome $command 2>&1; printf "\\0"; done' "$program" "${programs[@]}")
     answer=${outcomes[0]}
     for i in "${!names[@]}"; do
         expect "${names[i]}, $1: as the program (${answer%%$'\n'*})" "$answer" "${outcomes[i + 1]}"
     done
 }
-
-compare "this namespace" "" ":"
-[ "$(id -u)" = 0 ] || missing "the private namespace cases need root"
-require unshare ip
-compare "no adapter" -n ":"
-compare "adapters laid out as sysfs" -nm "adapter wlp1s0 1 pci0000:00/0000:00:01.0 iwlwifi wlan
-    adapter enp2s0 2 pci0000:00/0000:00:02.0 e1000e"
-compare "no sysfs, a failed query" -m "mount -t tmpfs tmpfs /sys"
+each_case compare
 exit $failed

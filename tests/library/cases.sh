@@ -1,0 +1,37 @@
+# The cases in which a program that embeds the library must answer as the
+# program does, each one outcome of the call: found, in this namespace and in
+# one with adapters laid out as sysfs; no adapter; failed, without sysfs.
+# Source it, after testlib.sh and fake_sysfs.sh. Every case but the first
+# needs root.
+
+# Each case: its name, unshare's flags (none for this namespace) and the shell
+# code that sets it up.
+library_cases=(
+    "this namespace" "" ":"
+    "no adapter" -n ":"
+    "adapters laid out as sysfs" -nm "adapter wlp1s0 1 pci0000:00/0000:00:01.0 iwlwifi wlan
+        adapter enp2s0 2 pci0000:00/0000:00:02.0 e1000e"
+    "no sysfs, a failed query" -m "mount -t tmpfs tmpfs /sys"
+)
+
+# Runs `code` with the arguments in the namespace of `flags`, after `setup`,
+# with the helpers of testlib.sh and fake_sysfs.sh that a case uses.
+in_case() { # flags setup code [args...]
+    local flags=$1 setup=$2 code=$3
+    shift 3
+    ${flags:+unshare "$flags"} bash -uc "$(declare -f outcome device adapter)
+        set -e; $setup; set +e; $code" in_case "$@"
+}
+
+# Calls `check NAME FLAGS SETUP` for every case, requiring root from the
+# second on.
+each_case() { # check
+    local i
+    for ((i = 0; i < ${#library_cases[@]}; i += 3)); do
+        if [ "$i" = 3 ]; then
+            [ "$(id -u)" = 0 ] || missing "the private namespace cases need root"
+            require unshare ip
+        fi
+        "$1" "${library_cases[@]:i:3}"
+    done
+}
