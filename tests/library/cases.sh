@@ -26,12 +26,12 @@ in_case() { # flags setup code [args...]
 # Calls `check NAME FLAGS SETUP` for every case, requiring root from the
 # second on.
 each_case() { # check
-    local i
-    for ((i = 0; i < ${#library_cases[@]}; i += 3)); do
-        if [ "$i" = 3 ]; then
+    local start
+    for ((start = 0; start < ${#library_cases[@]}; start += 3)); do
+        if [ "$start" = 3 ]; then
             [ "$(id -u)" = 0 ] || missing "the private namespace cases need root"
             require unshare ip
         fi
-        "$1" "${library_cases[@]:i:3}"
+        "$1" "${library_cases[@]:start:3}"
     done
 }

@@ -59,7 +59,7 @@ names=(C "C, static" C++)
 # Each program's output on both streams and its exit status, each ended by a
 # NUL, in a case: the program's first, then the consumers'.
 compare() { # case flags setup
-    local outcomes answer
+    local outcomes answer i
     mapfile -d "" -t outcomes < <(in_case "$2" "$3" \
         'for command in "$@"; do outcome $command 2>&1; printf "\\0"; done' "$program" "${programs[@]}")
     answer=${outcomes[0]}
