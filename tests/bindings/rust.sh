@@ -7,6 +7,10 @@ crate=$(echo "$work"/primary-mac-*.crate)
 tar -xzf "$crate" -C "$work" || { echo "FAIL: unpacking $crate"; exit 1; }
 crate=${crate%.crate}
 version=${crate##*/primary-mac-}
+# Linked through pkg-config once; in the cases through PRIMARY_MAC_LIB_DIR.
+(cd "$crate" && env -u PRIMARY_MAC_LIB_DIR CARGO_TARGET_DIR="$work/pkg-config" \
+    cargo build --offline --quiet --example primary-mac) >"$work/log" 2>&1 ||
+    { cat "$work/log"; echo "FAIL: cargo does not link the crate through pkg-config"; exit 1; }
 (cd "$crate" && cargo test --offline --no-run --quiet) >"$work/log" 2>&1 ||
     { cat "$work/log"; echo "FAIL: cargo does not build the crate"; exit 1; }
 example=rust:examples/primary-mac.rs
