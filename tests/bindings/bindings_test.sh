@@ -15,7 +15,8 @@
 # with the library's files on the tools' paths (PKG_CONFIG_PATH,
 # LD_LIBRARY_PATH, PRIMARY_MAC_LIB_DIR) and sets, for the work directory
 # $work and the package's folder $package:
-#  - `version`, the version that the package declares;
+#  - `version`, the version that the package declares (empty for one that
+#    ships in the source tarball and declares none);
 #  - `example`, the README's example for the language, as FENCE:FILE (the
 #    fence's language, the file in the package's folder), and `run_example`,
 #    shell code that runs it as installed;
@@ -49,7 +50,8 @@ export PRIMARY_MAC_LIB_DIR=$LD_LIBRARY_PATH PRIMARY_MAC_EXPECTED_VERSION
 PRIMARY_MAC_EXPECTED_VERSION=$(project_version)
 
 source "$tests/bindings/$language.sh"
-expect "$language: the package's version is the project's" "$PRIMARY_MAC_EXPECTED_VERSION" "$version"
+[ -z "$version" ] ||
+    expect "$language: the package's version is the project's" "$PRIMARY_MAC_EXPECTED_VERSION" "$version"
 expect "README's ${example%%:*} example is ${example#*:}" "$(cat "$package/${example#*:}")" \
     "$(sed -n '/^```'"${example%%:*}"'$/,/^```$/{/^```/d;p}' "$tests/../README.md")"
 
@@ -57,16 +59,16 @@ expect "README's ${example%%:*} example is ${example#*:}" "$(cat "$package/${exa
 # package's tests with their output, each ended by a NUL.
 in_each() { # flags setup
     in_case "$1" "$2" '
-        answer=$("$0" 2>"$1/stderr")
+        answer=$("$1" 2>"$2/stderr")
         status=$?
         export PRIMARY_MAC_EXPECTED_MAC=$answer PRIMARY_MAC_EXPECTED_OUTCOME=found
-        export PRIMARY_MAC_EXPECTED_FAILURE=$(sed "s/^primary-mac: //" "$1/stderr")
+        export PRIMARY_MAC_EXPECTED_FAILURE=$(sed "s/^primary-mac: //" "$2/stderr")
         [ -n "$answer" ] || PRIMARY_MAC_EXPECTED_OUTCOME=no_adapter
         [ "$status" = 0 ] || PRIMARY_MAC_EXPECTED_OUTCOME=failed
-        outcome "$0" 2>&1; printf "\0"
+        outcome "$1" 2>&1; printf "\0"
         outcome '"$run_example"' 2>&1; printf "\0"
-        '"$run_tests"' >"$1/tests" 2>&1; printf "%d\0" $?
-        cat "$1/tests"; printf "\0"' "$program" "$work"
+        ('"$run_tests"') >"$2/tests" 2>&1; printf "%d\0" $?
+        cat "$2/tests"; printf "\0"' "$program" "$work"
 }
 check() { # case flags setup
     local outcomes

@@ -1,0 +1,3 @@
+module primarymac/v3
+
+go 1.19
