@@ -1,9 +1,11 @@
 # The RPM for Red Hat-family systems, included by CMakeLists.txt in the static
 # x86-64 build: that build, which needs no C library there, with the man page,
-# README and licence where an RPM puts them. They install as a component of
-# their own beside the tarball's files (cpack-config.cmake picks it for RPM).
+# README and licence where an RPM puts them, and the fact program for the
+# fleet engines. They install as a component of their own beside the
+# tarball's files (cpack-config.cmake picks it for RPM).
 install(TARGETS primary-mac RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT rpm)
 install(FILES ${man_page} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1 COMPONENT rpm)
+install(PROGRAMS ${fact_program} DESTINATION ${facts_dir} COMPONENT rpm)
 install(FILES README.md DESTINATION ${CMAKE_INSTALL_DOCDIR} COMPONENT rpm)
 install(FILES LICENSE DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/licenses/${PROJECT_NAME}
     COMPONENT rpm)

@@ -45,16 +45,21 @@ void UpperCaseAscii(char *text) {
             *text = static_cast<char>(*text - ('a' - 'A'));
 }
 
-// Whether the MAC text is 00-00-...: no hardware address, but one that every
-// machine with such an adapter would share.
-bool IsAllZeros(const char *mac) {
-    return mac[strspn(mac, "0-")] == '\0';
+// The address of every Microsoft KM-TEST Loopback Adapter and Npcap Loopback
+// Adapter, Ethernet-type adapters that any PC may have, as MAC text.
+constexpr char kSharedLoopbackMac[] = "02-00-4C-4F-4F-50";
+
+// Whether the MAC text is one that every machine with such an adapter would
+// share, and so identifies none: 00-00-... (no hardware address at all), or
+// the loopback adapters' fixed address.
+bool IsSharedAddress(const char *mac) {
+    return mac[strspn(mac, "0-")] == '\0' || strcmp(mac, kSharedLoopbackMac) == 0;
 }
 
 // Whether the adapter is a wired Ethernet adapter that may be the primary
 // one: Ethernet type, not a VirtualBox host adapter, nothing wireless or
 // Bluetooth about its description, and an address to report that is not
-// all zeros.
+// one every machine may share.
 bool IsEligible(const IP_ADAPTER_INFO &adapter, const char *mac) {
     // The whole description field, read no further than the field even when
     // a record leaves it unterminated.
@@ -66,7 +71,7 @@ bool IsEligible(const IP_ADAPTER_INFO &adapter, const char *mac) {
            strncmp(description, kVirtualBoxPrefix, sizeof kVirtualBoxPrefix - 1) != 0 &&
            strstr(description, "BLUETOOTH") == nullptr &&
            strstr(description, "WIRELESS") == nullptr && strstr(description, "WI-FI") == nullptr &&
-           strstr(description, "WIFI") == nullptr && mac[0] != '\0' && !IsAllZeros(mac);
+           strstr(description, "WIFI") == nullptr && mac[0] != '\0' && !IsSharedAddress(mac);
 }
 
 // How the last scan's query went, and the cause when it failed.

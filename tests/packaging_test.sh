@@ -1,16 +1,17 @@
 #!/usr/bin/env bash
-# The packages. The .deb passes lintian and installs (with dpkg, into a
-# private root) a working, hardened program and a lint-clean man page; each
-# Windows ZIP, named for its flavour, holds the executable, the README and the
-# licence; each MSI installs them silently under Wine where the README says,
-# the program answers from there, a later version replaces it and it is
-# removed silently; each static build's tarball holds its program, the man
-# page, the README and the licence; the RPM passes rpmlint, lays out the
-# program, man page, README and licence as an RPM does, and installs (with
-# rpm, into a private root) a program that answers there, alone in it. Needs
-# root, Wine and the packaging tools and builds; without them it skips,
-# except under CI. On a kernel that runs no 32-bit x86 programs the installed
-# win32 program's answer is skipped; its MSI still installs and goes.
+# The packages. The .deb passes lintian, holds the program, its man page and
+# the fact program, and installs (with dpkg, into a private root) a working,
+# hardened program and a lint-clean man page; each Windows ZIP, named for its
+# flavour, holds the executable, the README and the licence; each MSI installs
+# them silently under Wine where the README says, the program answers from
+# there, a later version replaces it and it is removed silently; each static
+# build's tarball holds its program, the man page, the README and the
+# licence; the RPM passes rpmlint, lays out the program, man page, README,
+# licence and fact program as an RPM does, and installs (with rpm, into a
+# private root) a program that answers there, alone in it. Needs root, Wine
+# and the packaging tools and builds; without them it skips, except under CI.
+# On a kernel that runs no 32-bit x86 programs the installed win32 program's
+# answer is skipped; its MSI still installs and goes.
 #
 #   packaging_test.sh NATIVE_BUILD [WINDOWS_BUILD...] [ARCH=STATIC_BUILD...]
 set -u
@@ -44,6 +45,11 @@ expect "the .deb set: the program, the library named after its SONAME, its -dev"
     "$(printf '%s_'"$version"'_amd64.deb\n' primary-mac "libprimary-mac$major" libprimary-mac-dev |
         sort | xargs)" \
     "$(cd "$work/deb" && ls -- *.deb | sort | xargs)"
+expect "the program's .deb: the program, its man page, changelog and copyright, the fact program" \
+    "-rwxr-xr-x ./usr/bin/primary-mac -rw-r--r-- ./usr/share/doc/primary-mac/changelog.gz \
+-rw-r--r-- ./usr/share/doc/primary-mac/copyright -rw-r--r-- ./usr/share/man/man1/primary-mac.1.gz \
+-rwxr-xr-x ./usr/share/primary-mac/facts/primary_mac" \
+    "$(dpkg-deb -c "$deb" | awk '!/^d/ { print $1, $6 }' | xargs)"
 expect "the runtime package holds the shared library as its SONAME names it" \
     "libprimary-mac.so.$major" \
     "$(dpkg-deb --fsys-tarfile "$work/deb/libprimary-mac$major"_*.deb | tar -t | grep -o 'libprimary-mac\.so\.[0-9]*$')"
@@ -134,11 +140,13 @@ rpm=$(echo "$work"/*/*.rpm)
 [ -f "$rpm" ] || { echo "FAIL: not one RPM: $rpm"; exit 1; }
 expect "rpmlint: no error" "|0" \
     "$(rpmlint -c "$packaging/rpmlint.toml" "$rpm" 2>&1 | grep ': E: '; printf '|%d' "${PIPESTATUS[0]}")"
-expect "rpm: the program, man page, README (doc) and licence (license)" \
-    "/usr/bin/primary-mac /usr/share/doc/primary-mac d/usr/share/doc/primary-mac/README.md \
-/usr/share/licenses/primary-mac l/usr/share/licenses/primary-mac/LICENSE \
-d/usr/share/man/man1/primary-mac.1.gz" \
-    "$(rpm -qp --qf '[%{FILEFLAGS:fflags}%{FILENAMES}\n]' "$rpm" | xargs)"
+expect "rpm: the program, man page, README (doc), licence (license) and the fact program" \
+    "-rwxr-xr-x /usr/bin/primary-mac drwxr-xr-x /usr/share/doc/primary-mac \
+-rw-r--r-- d/usr/share/doc/primary-mac/README.md drwxr-xr-x /usr/share/licenses/primary-mac \
+-rw-r--r-- l/usr/share/licenses/primary-mac/LICENSE -rw-r--r-- d/usr/share/man/man1/primary-mac.1.gz \
+drwxr-xr-x /usr/share/primary-mac drwxr-xr-x /usr/share/primary-mac/facts \
+-rwxr-xr-x /usr/share/primary-mac/facts/primary_mac" \
+    "$(rpm -qp --qf '[%{FILEMODES:perms} %{FILEFLAGS:fflags}%{FILENAMES}\n]' "$rpm" | xargs)"
 root=$work/rpm-root
 rpm --root "$root" --initdb && rpm --root "$root" -i --nodeps "$rpm" 2>/dev/null
 expect "rpm installs" "primary-mac-$version-1.x86_64" "$(rpm --root "$root" -q primary-mac)"

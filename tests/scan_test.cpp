@@ -54,6 +54,9 @@ const FakeListCase kEligibility[] = {
     {"OnlyEmptyAddress", "6 1 - Ethernet", ""},
     {"AllZeroAddressNeverChosen", "6 1 00-00-00-00-00-00 Ethernet\n6 2 00-00-00-00-00-02 Ethernet",
      "00-00-00-00-00-02"},
+    {"SharedLoopbackAddressNeverChosen",
+     "6 1 02-00-4c-4f-4f-50 Microsoft KM-TEST Loopback Adapter\n6 2 00-00-00-00-00-02 Ethernet",
+     "00-00-00-00-00-02"},
     {"NothingEligible",
      "71 1 00-00-00-00-00-01 Wireless\n6 2 00-00-00-00-00-02 VirtualBox Host-Only\n"
      "6 3 00-00-00-00-00-03 Bluetooth PAN",

@@ -82,6 +82,8 @@ expect "wireless, bluetooth, wi-fi and wifi names excluded in any case" "02-00-0
             add lan9 9 02:00:00:00:00:09')"
 expect "a name of just virtualbox is kept" "0A-0B-0C-0D-0E-0F|0" \
     "$(run 'add virtualbox 3 0a:0b:0c:0d:0e:0f; add lan9 9 02:00:00:00:00:09')"
+expect "the loopback adapters' shared address at a lower index: the real adapter" \
+    "02-00-00-00-00-09|0" "$(run 'add loop3 3 02:00:4c:4f:4f:50; add lan9 9 02:00:00:00:00:09')"
 expect "a veth pair: the lower index" "02-00-00-00-00-04|0" \
     "$(run 'ip link add v5 index 5 address 02:00:00:00:00:05 type veth \
                 peer name v4 index 4 address 02:00:00:00:00:04')"

@@ -1,0 +1,106 @@
+#!/usr/bin/env bash
+# The fact program, as the packages install it, read by the real engines:
+# Ansible's ansible_local.primary_mac and Facter's primary_mac must each be the
+# fact of the program's answer, run in the same private namespace: one
+# device-backed adapter, none, and no sysfs (a failed query, with its cause);
+# and a message that JSON must escape comes back exactly. The build's program
+# stands in for /usr/bin/primary-mac (an overlay on /usr/bin in the namespace,
+# whether or not one is installed), and one earlier in PATH must never answer.
+# The fact program is linked into each engine's folder as the man page says.
+#
+#   facts_test.sh PROGRAM FACT_PROGRAM VERSION
+set -u
+source "$(dirname "$0")/../testlib.sh"
+source "$(dirname "$0")/../platform/linux/fake_sysfs.sh"
+program=$(realpath "$1") fact_program=$(realpath "$2") version=$3
+[ -x "$fact_program" ] || missing "no executable $2 (cmake --build --preset native)"
+[ "$(id -u)" = 0 ] || missing "the fact cases need root"
+require ansible facter python3 ip mount
+require_namespaces -n -m
+
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+mkdir "$work"/{ansible,facter,built,hostile,decoy,missing,silent}
+ln -s "$fact_program" "$work/ansible/primary_mac.fact"
+ln -s "$fact_program" "$work/facter/primary_mac"
+ln -s "$program" "$work/built/primary-mac"
+# In a private mount namespace: /usr/bin with the folder's files over its own.
+over_usr_bin() { mount -t overlay overlay -o lowerdir="$1":/usr/bin /usr/bin; } # folder
+error=$(unshare -m bash -c "$(declare -f over_usr_bin); over_usr_bin $work/built" 2>&1) ||
+    missing "cannot lay an overlay on /usr/bin ($error)"
+# A program whose message holds quotes, backslashes and control characters,
+# DEL among them (which Facter's YAML parser refuses raw).
+printf 'primary-mac: %s\n' $'cannot list network adapters: "quoted", back\\slash\\, a\ttab, \001 and \177' \
+    >"$work/message"
+printf '#!/bin/sh\ncat %s >&2\nexit 1\n' "$work/message" >"$work/hostile/primary-mac"
+# One earlier in PATH, for the engines, which must never answer.
+printf '#!/bin/sh\nprintf 66-66-66-66-66-66\n' >"$work/decoy/primary-mac"
+chmod +x "$work/hostile/primary-mac" "$work/decoy/primary-mac"
+
+# As python's json writes it, with sorted keys: the fact of an answer (the
+# program's standard output and its message, from files), or the primary_mac
+# fact an engine recorded in its output (or the output, where it recorded none).
+canonical() { # answer OUTCOME ANSWER_FILE MESSAGE_FILE | ansible|facter OUTPUT_FILE
+    python3 -c 'import json, sys
+version, how, *args = sys.argv[1:]
+if how == "answer":
+    outcome, answer, message = args
+    fact = {"mac": open(answer).read(), "outcome": outcome, "version": version}
+    if outcome == "failed":
+        fact["failure"] = open(message).read().rstrip("\n").removeprefix("primary-mac: ")
+else:
+    output = open(args[0]).read()
+    try:
+        if how == "ansible":
+            fact = json.loads(output.partition(" => ")[2])["ansible_facts"]["ansible_local"]
+            fact = fact["primary_mac"]
+        else:
+            fact = json.loads(output)["primary_mac"]
+    except (ValueError, KeyError, TypeError):
+        fact = output
+print(json.dumps(fact, sort_keys=True))' "$version" "$@"
+}
+
+# Each case: its name, the folder whose primary-mac is /usr/bin's, the shell
+# code that sets up its namespace, and the outcome.
+cases=(
+    "one adapter" built "adapter enp2s0 2 pci0000:00/0000:00:02.0 e1000e" found
+    "no adapter" built ":" no_adapter
+    "no sysfs, a failed query" built "mount -t tmpfs tmpfs /sys" failed
+    "a message that JSON must escape" hostile ":" failed
+)
+for ((at = 0; at < ${#cases[@]}; at += 4)); do
+    name=${cases[at]} bin=$work/${cases[at + 1]} setup=${cases[at + 2]} outcome=${cases[at + 3]}
+    # The program's answer and each engine's output, in the case's namespace.
+    # Ansible gathers its local facts alone: the rest take seconds.
+    rm -f "$work"/{answer,answer_message,ansible.out,facter.out}
+    unshare -nm bash -uc "$(declare -f device adapter over_usr_bin)
+        set -e; $setup; set +e"'
+        work=$1
+        over_usr_bin "$2"
+        /usr/bin/primary-mac >"$work/answer" 2>"$work/answer_message"
+        export HOME=$work PATH=$work/decoy:$PATH
+        ansible localhost -c local -m setup -o \
+            -a "gather_subset=!all,!min,local filter=ansible_local fact_path=$work/ansible" \
+            >"$work/ansible.out" 2>/dev/null
+        facter --json --external-dir "$work/facter" primary_mac >"$work/facter.out" 2>/dev/null' \
+        facts "$work" "$bin"
+    fact=$(canonical answer "$outcome" "$work/answer" "$work/answer_message")
+    expect "$name: ansible_local.primary_mac" "$fact" "$(canonical ansible "$work/ansible.out")"
+    expect "$name: facter's primary_mac" "$fact" "$(canonical facter "$work/facter.out")"
+done
+
+# Failures that the program does not name, in the fact as Facter takes it: no
+# program (an overlay's whiteout hides an installed one), and one that exits
+# with a failure but no message.
+mknod "$work/missing/primary-mac" c 0 0
+printf '#!/bin/sh\nexit 3\n' >"$work/silent/primary-mac"
+chmod +x "$work/silent/primary-mac"
+for row in "missing:cannot run /usr/bin/primary-mac: it is not installed" \
+    "silent:/usr/bin/primary-mac exited with status 3 and no message"; do
+    expect "${row%%:*} program: failed, with a cause that says so" \
+        '{"primary_mac":{"mac":"","outcome":"failed","failure":"'"${row#*:}"'","version":"'"$version"'"}}' \
+        "$(unshare -m bash -c "$(declare -f over_usr_bin)"'; over_usr_bin "$1" && "$2"' \
+            facts "$work/${row%%:*}" "$work/facter/primary_mac")"
+done
+exit $failed
