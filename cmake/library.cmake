@@ -1,6 +1,6 @@
 # The library for programs that embed the answer (include/primary-mac.h): the
 # scan and this platform's layer behind one call, under the platform's lock,
-# as a shared library (a DLL with its import library on Windows) and a static
+# as a shared library (a DLL with its import libraries on Windows) and a static
 # one, both named primary-mac. Only the calls of the header are exported.
 # Included by CMakeLists.txt once the platform layer's object library
 # (PRIMARY_MAC_PLATFORM_LAYER) is defined; the program links none of this. The
@@ -46,12 +46,30 @@ if(WIN32)
     configure_file(packaging/version.rc.in library-version.rc @ONLY)
     target_sources(primary_mac_shared PRIVATE ${CMAKE_CURRENT_BINARY_DIR}/library-version.rc)
     set_target_properties(primary_mac_shared PROPERTIES PREFIX "")
-    target_link_options(primary_mac_shared PRIVATE -static -s -Wl,--no-insert-timestamp)
-    # Beside the program in the ZIP and the MSI: the DLL, its import library,
-    # the static library and the header.
+    target_link_options(primary_mac_shared PRIVATE -static -s -Wl,--no-insert-timestamp
+        -Wl,--output-def,${PROJECT_BINARY_DIR}/primary-mac.def)
+    # For MSVC, which cannot read MinGW's import library: primary-mac.def, the
+    # DLL's exports as the linker wrote them, and primary-mac.lib made from it
+    # in the format of MSVC's own import libraries. On 32-bit x86 it names the
+    # calls as MSVC decorates cdecl ones (_primary_mac_get) and imports them
+    # undecorated. Not GNU dlltool: its members lack the SafeSEH mark, which
+    # a 32-bit link with /SAFESEH (lld-link's default) requires of them.
+    find_program(PRIMARY_MAC_DLLTOOL NAMES llvm-dlltool llvm-dlltool-14 REQUIRED)
+    if(CMAKE_SIZEOF_VOID_P EQUAL 8)
+        set(machine i386:x86-64)
+    else()
+        set(machine i386)
+    endif()
+    add_custom_command(TARGET primary_mac_shared POST_BUILD
+        COMMAND ${PRIMARY_MAC_DLLTOOL} -m ${machine} -d primary-mac.def
+            -D $<TARGET_FILE_NAME:primary_mac_shared> -l primary-mac.lib
+        WORKING_DIRECTORY ${PROJECT_BINARY_DIR} VERBATIM)
+    # Beside the program in the ZIP and the MSI: the DLL, its import libraries
+    # for MinGW and MSVC, the .def, the static library and the header.
     install(TARGETS primary_mac_shared primary_mac_static RUNTIME DESTINATION .
         ARCHIVE DESTINATION .)
-    install(FILES include/primary-mac.h DESTINATION .)
+    install(FILES include/primary-mac.h ${PROJECT_BINARY_DIR}/primary-mac.def
+        ${PROJECT_BINARY_DIR}/primary-mac.lib DESTINATION .)
     return()
 endif()
 

@@ -86,10 +86,10 @@ wine_prefix "$work/wine"
 # Runs a Windows command in a Wine session in a private network namespace
 # that holds one Ethernet adapter; prints its output, "|" and its exit status.
 in_wine() { wine_run 'add lan7 7 02:00:00:00:00:07' "$@"; }
-# Beside the program: the DLL, its import library, the static library, the
-# header.
+# Beside the program: the DLL, its import libraries for MinGW and MSVC, the
+# .def of the MSVC one, the static library, the header.
 library_files=$(printf '%s\n' LICENSE README.md primary-mac.exe primary-mac.dll libprimary-mac.dll.a \
-    libprimary-mac.a primary-mac.h | sort | xargs)
+    primary-mac.lib primary-mac.def libprimary-mac.a primary-mac.h | sort | xargs)
 for build in "${windows_builds[@]}"; do
     # Where each installs on 64-bit Windows, and its view of the registry.
     flavour=win32 folder="Program Files (x86)/primary-mac" registry=32
