@@ -57,16 +57,16 @@ expect "README's ${example%%:*} example is ${example#*:}" "$(cat "$package/${exa
 # package's tests with their output, each ended by a NUL.
 in_each() { # flags setup
     in_case "$1" "$2" '
-        answer=$("$0" 2>"$1/stderr")
+        answer=$("$1" 2>"$2/stderr")
         status=$?
         export PRIMARY_MAC_EXPECTED_MAC=$answer PRIMARY_MAC_EXPECTED_OUTCOME=found
-        export PRIMARY_MAC_EXPECTED_FAILURE=$(sed "s/^primary-mac: //" "$1/stderr")
+        export PRIMARY_MAC_EXPECTED_FAILURE=$(sed "s/^primary-mac: //" "$2/stderr")
         [ -n "$answer" ] || PRIMARY_MAC_EXPECTED_OUTCOME=no_adapter
         [ "$status" = 0 ] || PRIMARY_MAC_EXPECTED_OUTCOME=failed
-        outcome "$0" 2>&1; printf "\0"
+        outcome "$1" 2>&1; printf "\0"
         outcome '"$run_example"' 2>&1; printf "\0"
-        '"$run_tests"' >"$1/tests" 2>&1; printf "%d\0" $?
-        cat "$1/tests"; printf "\0"' "$program" "$work"
+        '"$run_tests"' >"$2/tests" 2>&1; printf "%d\0" $?
+        cat "$2/tests"; printf "\0"' "$program" "$work"
 }
 check() { # case flags setup
     local outcomes
