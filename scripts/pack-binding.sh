@@ -2,8 +2,8 @@
 # A language's package over the library (bindings/LANGUAGE) as its release
 # file, made into OUTDIR with the language's own tools from a copy of the
 # package with the project's LICENSE, so that the source tree stays as it is.
-# Reproducible: archive times from source_date_epoch (builds.sh), and modes as
-# a checkout has them whatever the umask.
+# Reproducible: archive times from source_date_epoch (builds.sh), and the
+# files' modes those of umask 022 whatever the caller's.
 #
 #   scripts/pack-binding.sh LANGUAGE OUTDIR
 set -euo pipefail
@@ -15,11 +15,11 @@ outdir=$(cd "$2" && pwd)
 export SOURCE_DATE_EPOCH
 SOURCE_DATE_EPOCH=$(source_date_epoch)
 
+umask 022
 stage=$(mktemp -d)
 trap 'rm -rf "$stage"' EXIT
 cp -r "bindings/$language" "$stage/package"
 cp LICENSE "$stage/package/"
-chmod -R u=rwX,go=rX "$stage/package"
 cd "$stage/package"
 case $language in
 python) # Debian's python3 and its build tools, no package index: the sdist,
