@@ -25,6 +25,7 @@ test("the library's version", { skip: harness }, () => {
 });
 
 // Once sysfs is back the query succeeds, with nothing of the failure before.
+// It fails first, so /sys is the case's tmpfs, never the machine's sysfs.
 test("a failure leaves nothing behind", { skip: expected !== "failed" && "runs where the query fails" }, () => {
   assert.throws(primaryMac.get);
   execFileSync("umount", ["/sys"]);
