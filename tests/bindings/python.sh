@@ -3,7 +3,7 @@
 # from the file alone into a fresh venv; its tests run with unittest, its
 # example as a script, each with the venv's python.
 /usr/bin/python3 -c 'import build, wheel' 2>/dev/null ||
-    missing "Debian's python3 with python3-build, python3-wheel and python3-venv is needed"
+    missing "Debian's python3 with python3-build and python3-wheel is needed"
 "$tests/../scripts/pack-binding.sh" python "$work/dist" >"$work/log" 2>&1 ||
     { cat "$work/log"; echo "FAIL: scripts/pack-binding.sh python"; exit 1; }
 wheel=("$work"/dist/primary_mac-*-py3-none-any.whl)
