@@ -1,10 +1,10 @@
-/* The library's call in this process against starting a program and reading
- * its answer, as a licence check would do either, measured in turns in the
- * same run: per round, CALLS calls, then SPAWNS runs of each PROGRAM. Prints
- * for each way the median over the rounds of its time per call, in
- * nanoseconds, after checking that every way gives the same answer.
+/* One round of bench/embed.sh in C: the library's call in this process
+ * against starting a program and reading its answer, as a licence check
+ * would do either: CALLS calls, then SPAWNS runs of each PROGRAM. Prints for
+ * each way a line "C<TAB>way<TAB>nanoseconds per answer", after checking that
+ * every way gives the same answer.
  *
- *     embed ROUNDS CALLS SPAWNS PROGRAM...
+ *     embed CALLS SPAWNS PROGRAM...
  */
 #include <primary-mac.h>
 #include <spawn.h>
@@ -21,11 +21,6 @@ static double Now(void) {
     struct timespec now;
     clock_gettime(CLOCK_MONOTONIC, &now);
     return now.tv_sec * 1e9 + now.tv_nsec;
-}
-
-static int Compare(const void *a, const void *b) {
-    const double x = *(const double *)a, y = *(const double *)b;
-    return (x > y) - (x < y);
 }
 
 /* Runs `program` with its standard output a pipe, reads its answer into
@@ -54,52 +49,37 @@ static int Spawn(const char *program, char *answer, size_t size) {
 }
 
 int main(int argc, char *argv[]) {
-    if (argc < 5) {
-        fprintf(stderr, "usage: embed ROUNDS CALLS SPAWNS PROGRAM...\n");
+    if (argc < 4) {
+        fprintf(stderr, "usage: embed CALLS SPAWNS PROGRAM...\n");
         return 2;
     }
-    const int rounds = atoi(argv[1]), calls = atoi(argv[2]), spawns = atoi(argv[3]);
-    const int ways = argc - 3; /* the call, then each program */
-    double *times = calloc((size_t)(rounds * ways), sizeof *times);
+    const int calls = atoi(argv[1]), spawns = atoi(argv[2]);
     char expected[PRIMARY_MAC_TEXT_SIZE], failure[PRIMARY_MAC_FAILURE_SIZE];
-    if (times == NULL || rounds < 1 || calls < 1 || spawns < 1 ||
+    if (calls < 1 || spawns < 1 ||
         primary_mac_get(expected, sizeof expected, failure, sizeof failure) < 0) {
         fprintf(stderr, "embed: %s\n", failure[0] ? failure : "bad arguments");
         return 1;
     }
 
-    for (int round = 0; round < rounds; ++round) {
-        double start = Now();
-        for (int call = 0; call < calls; ++call) {
-            char mac[PRIMARY_MAC_TEXT_SIZE];
-            if (primary_mac_get(mac, sizeof mac, NULL, 0) < 0 || strcmp(mac, expected) != 0) {
-                fprintf(stderr, "embed: another answer in this process: %s\n", mac);
+    double start = Now();
+    for (int call = 0; call < calls; ++call) {
+        char mac[PRIMARY_MAC_TEXT_SIZE];
+        if (primary_mac_get(mac, sizeof mac, NULL, 0) < 0 || strcmp(mac, expected) != 0) {
+            fprintf(stderr, "embed: another answer in this process: %s\n", mac);
+            return 1;
+        }
+    }
+    printf("C\t`primary_mac_get()`\t%.0f\n", (Now() - start) / calls);
+    for (int way = 3; way < argc; ++way) {
+        start = Now();
+        for (int spawn = 0; spawn < spawns; ++spawn) {
+            char answer[64];
+            if (!Spawn(argv[way], answer, sizeof answer) || strcmp(answer, expected) != 0) {
+                fprintf(stderr, "embed: %s gave another answer: %s\n", argv[way], answer);
                 return 1;
             }
         }
-        times[round * ways] = (Now() - start) / calls;
-        for (int way = 1; way < ways; ++way) {
-            const char *program = argv[3 + way];
-            start = Now();
-            for (int spawn = 0; spawn < spawns; ++spawn) {
-                char answer[64];
-                if (!Spawn(program, answer, sizeof answer) || strcmp(answer, expected) != 0) {
-                    fprintf(stderr, "embed: %s gave another answer: %s\n", program, answer);
-                    return 1;
-                }
-            }
-            times[round * ways + way] = (Now() - start) / spawns;
-        }
+        printf("C\tspawn `%s`, read its output\t%.0f\n", argv[way], (Now() - start) / spawns);
     }
-
-    printf("answer %s\n", expected);
-    for (int way = 0; way < ways; ++way) {
-        double per_round[rounds];
-        for (int round = 0; round < rounds; ++round)
-            per_round[round] = times[round * ways + way];
-        qsort(per_round, (size_t)rounds, sizeof *per_round, Compare);
-        printf("%s %.0f\n", way == 0 ? "in-process" : argv[3 + way], per_round[rounds / 2]);
-    }
-    free(times);
     return 0;
 }

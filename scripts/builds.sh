@@ -25,3 +25,15 @@ packages_for() { # command
         fi
     done | sort -u
 }
+
+# Archive times, as CMakeLists.txt takes them: SOURCE_DATE_EPOCH when set,
+# else the commit's time that git archive wrote into packaging/commit-time (a
+# source tarball), else the last commit's.
+source_date_epoch() {
+    if [ -n "${SOURCE_DATE_EPOCH:-}" ]; then
+        echo "$SOURCE_DATE_EPOCH"
+    else
+        grep -x '[0-9]\+' "$builds_scripts/../packaging/commit-time" ||
+            git -C "$builds_scripts/.." log -1 --format=%ct
+    fi
+}

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Formatting of every C++ file, and clang-tidy on the program's own code.
+# Formatting of every C and C++ file, and clang-tidy on the program's own code.
 # Takes the build directory holding compile_commands.json. Lists the files
 # itself, so that it runs in a source tarball as in a git checkout.
 set -u
@@ -9,8 +9,8 @@ build=${1:-build/native}
 require clang-format clang-tidy
 
 status=0
-find include src tests -name '*.cpp' -o -name '*.h' | sort | xargs clang-format --dry-run --Werror ||
-    status=1
+find include src tests bindings bench -name '*.c' -o -name '*.cpp' -o -name '*.h' | sort |
+    xargs clang-format --dry-run --Werror || status=1
 # Of the Windows layer, only the choice of the lowest adapters builds without
 # the Windows headers; the cross builds check the rest.
 { find src -name '*.cpp' ! -path 'src/platform/win/*'; echo src/platform/win/lowest_adapters.cpp; } |

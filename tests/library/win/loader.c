@@ -21,9 +21,9 @@ int main(void) {
     wcscpy(folder_end + 1, name);
     HMODULE library = LoadLibraryExW(path, NULL, LOAD_WITH_ALTERED_SEARCH_PATH);
     /* Through a function without arguments: the type is known. */
-    GetFunction get = library == NULL ? NULL
-                                      : (GetFunction)(void (*)(void))GetProcAddress(
-                                            library, "primary_mac_get");
+    GetFunction get = library == NULL
+                          ? NULL
+                          : (GetFunction)(void (*)(void))GetProcAddress(library, "primary_mac_get");
     if (get == NULL) {
         fprintf(stderr, "primary-mac: cannot load primary_mac_get from %ls\n", path);
         return 1;
