@@ -7,6 +7,10 @@ builds() {
     grep -v '^#' "$builds_scripts/builds.txt"
 }
 
+# The language packages of bindings/ that a release makes a file of
+# (scripts/pack-binding.sh); the others ship in the source tarball.
+released_bindings="python node rust"
+
 # The project's version, as project() in CMakeLists.txt sets it.
 project_version() {
     sed -n '/^project(/,/)/s/^ *VERSION \([0-9.]*\)$/\1/p' "$builds_scripts/../CMakeLists.txt"

@@ -2,10 +2,10 @@
 # A release, from a fresh Debian 12 machine: installs what is missing (as
 # root, with apt-get), builds every build of scripts/builds.txt afresh in
 # trees of its own under build/release, and puts in dist/ the packages that
-# each ships, the source tarball and SHA256SUMS. The source tarball is the
-# last commit's tree as git archive makes it, so it needs a git checkout with
-# nothing uncommitted; from an unpacked source tarball the release has
-# everything else.
+# each ships, the language packages that pack-binding.sh makes, the source
+# tarball and SHA256SUMS. The source tarball is the last commit's tree as git
+# archive makes it, so it needs a git checkout with nothing uncommitted; from
+# an unpacked source tarball the release has everything else.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/builds.sh
@@ -27,6 +27,10 @@ while read -r preset _ _ _ ships _; do
         cp "$root/$preset"/packages/*."$type" dist/
     done
 done < <(builds)
+# The language packages that their own registries take.
+for language in $released_bindings; do
+    scripts/pack-binding.sh "$language" dist
+done
 
 if [ -e .git ]; then
     version=$(project_version)

@@ -13,6 +13,7 @@ source "$(dirname "$0")/testlib.sh"
 source "$(dirname "$0")/../scripts/builds.sh"
 source_dir=$1
 require cmake cpack sha256sum tar gzip dpkg-shlibdeps rpmbuild wixl clang-format clang-tidy \
+    npm cargo /usr/bin/python3 \
     $(builds | awk '{ print $3 }' | sort -u)
 unset SOURCE_DATE_EPOCH
 
@@ -58,6 +59,15 @@ while read -r preset processor _ _ ships _; do
         esac
     done
 done < <(builds)
+# The language packages, by the names their tools give them.
+for language in $released_bindings; do
+    case $language in
+    python) artifacts+=("primary_mac-$version-py3-none-any.whl") ;;
+    node) artifacts+=("primary-mac-$version.tgz") ;;
+    rust) artifacts+=("primary-mac-$version.crate") ;;
+    *) artifacts+=("($language: no name known)") ;;
+    esac
+done
 expect "release $version: every artifact" "$(printf '%s\n' "${artifacts[@]}" | sort | xargs)" \
     "$(ls "$dist" | sort | xargs)"
 # The README's table of a release's files, its first column, names them all,
