@@ -67,7 +67,7 @@ in_each() { # flags setup
         [ "$status" = 0 ] || PRIMARY_MAC_EXPECTED_OUTCOME=failed
         outcome "$1" 2>&1; printf "\0"
         outcome '"$run_example"' 2>&1; printf "\0"
-        ('"$run_tests"') >"$2/tests" 2>&1; printf "%d\0" $?
+        ( '"$run_tests"' ) >"$2/tests" 2>&1; printf "%d\0" $?
         cat "$2/tests"; printf "\0"' "$program" "$work"
 }
 check() { # case flags setup

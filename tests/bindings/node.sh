@@ -15,4 +15,4 @@ app=$(printf %q "$work/app")
 version=$(node -p 'require(process.argv[1]).version' "$work/app/node_modules/primary-mac/package.json")
 example=js:example.js
 run_example="node $app/example.js"
-run_tests="(cd $app && node --test)"
+run_tests="cd $app && node --test"
