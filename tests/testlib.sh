@@ -31,6 +31,16 @@ expect() {
     fi
 }
 
+# The code of the README's ```FENCE blocks, as users copy it.
+readme_block() { # fence
+    sed -n '/^```'"$1"'$/,/^```$/{/^```/d;p}' "$(dirname "${BASH_SOURCE[0]}")/../README.md"
+}
+
+# Records that the README's ```FENCE example is the file a test runs.
+expect_readme_example() { # fence file
+    expect "README's $1 example is ${2##*/}" "$(cat "$2")" "$(readme_block "$1")"
+}
+
 # Runs a command and shows its whole output, then "|" and its exit status, so
 # that a trailing line end stays visible.
 outcome() {

@@ -43,17 +43,14 @@ require cmake pkg-config
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-cmake --install "$build" --prefix "$work/staged" >/dev/null || { echo "FAIL: cmake --install"; exit 1; }
-pc=$(find "$work/staged" -name primary-mac.pc)
-export PKG_CONFIG_PATH=${pc%/*} LD_LIBRARY_PATH=${pc%/pkgconfig/*}
+use_library "$build"
 export PRIMARY_MAC_LIB_DIR=$LD_LIBRARY_PATH PRIMARY_MAC_EXPECTED_VERSION
 PRIMARY_MAC_EXPECTED_VERSION=$(project_version)
 
 source "$tests/bindings/$language.sh"
 [ -z "$version" ] ||
     expect "$language: the package's version is the project's" "$PRIMARY_MAC_EXPECTED_VERSION" "$version"
-expect "README's ${example%%:*} example is ${example#*:}" "$(cat "$package/${example#*:}")" \
-    "$(sed -n '/^```'"${example%%:*}"'$/,/^```$/{/^```/d;p}' "$tests/../README.md")"
+expect_readme_example "${example%%:*}" "$package/${example#*:}"
 
 # In a case: the program's outcome, the example's, and the status of the
 # package's tests with their output, each ended by a NUL.

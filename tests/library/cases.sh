@@ -14,6 +14,23 @@ library_cases=(
     "no sysfs, a failed query" -m "mount -t tmpfs tmpfs /sys"
 )
 
+# Puts the library's files on the tools' paths (PKG_CONFIG_PATH,
+# LD_LIBRARY_PATH) and sets `files`, the prefix that holds them: FILES is a
+# build tree, installed with cmake --install into $work/staged, or a prefix
+# where they are installed already (usr/ of unpacked .debs).
+use_library() { # files
+    files=$1
+    if [ -f "$files/CMakeCache.txt" ]; then
+        cmake --install "$files" --prefix "$work/staged" >/dev/null ||
+            { echo "FAIL: cmake --install"; exit 1; }
+        files=$work/staged
+    fi
+    local pc
+    pc=$(find "$files" -name primary-mac.pc)
+    [ -f "$pc" ] || { echo "FAIL: no primary-mac.pc in $files"; exit 1; }
+    export PKG_CONFIG_PATH=${pc%/*} LD_LIBRARY_PATH=${pc%/pkgconfig/*}
+}
+
 # Runs `code` with the arguments in the namespace of `flags`, after `setup`,
 # with the helpers of testlib.sh and fake_sysfs.sh that a case uses.
 in_case() { # flags setup code [args...]

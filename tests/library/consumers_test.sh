@@ -18,18 +18,11 @@ source "$(dirname "$0")/../platform/linux/fake_sysfs.sh"
 source "$(dirname "$0")/cases.sh"
 consumers=$(cd "$(dirname "$0")" && pwd)
 program=$1
-files=$2
 require cc pkg-config cmake nm
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-if [ -f "$files/CMakeCache.txt" ]; then
-    cmake --install "$files" --prefix "$work/staged" >/dev/null || { echo "FAIL: cmake --install"; exit 1; }
-    files=$work/staged
-fi
-pc=$(find "$files" -name primary-mac.pc)
-[ -f "$pc" ] || { echo "FAIL: no primary-mac.pc in $files"; exit 1; }
-export LD_LIBRARY_PATH=${pc%/pkgconfig/*}
+use_library "$2"
 
 expect "the shared library exports the calls alone" "primary_mac_get primary_mac_version" \
     "$(nm -D --defined-only "$LD_LIBRARY_PATH/libprimary-mac.so" | awk '{ print $3 }' | sort | xargs)"
@@ -38,11 +31,11 @@ expect "the static library's global names are the calls alone" "primary_mac_get 
 
 # shellcheck disable=SC2046 # the flags are words
 cc -Wall -Wextra -Werror -std=c99 "$consumers/consumer.c" -o "$work/c" \
-    $(PKG_CONFIG_PATH=${pc%/*} pkg-config --cflags --libs primary-mac) ||
+    $(pkg-config --cflags --libs primary-mac) ||
     { echo "FAIL: the C consumer does not build with pkg-config"; exit 1; }
 # shellcheck disable=SC2046
 cc -Wall -Wextra -Werror -std=c99 "$consumers/consumer.c" -o "$work/c-static" \
-    $(PKG_CONFIG_PATH=${pc%/*} pkg-config --cflags primary-mac) "$LD_LIBRARY_PATH/libprimary-mac.a" ||
+    $(pkg-config --cflags primary-mac) "$LD_LIBRARY_PATH/libprimary-mac.a" ||
     { echo "FAIL: the C consumer does not build with the static library"; exit 1; }
 { cmake -S "$consumers/cpp" -B "$work/cpp" -DCMAKE_PREFIX_PATH="$files" -DCMAKE_CXX_FLAGS=-Werror &&
     cmake --build "$work/cpp"; } >"$work/log" 2>&1 ||
@@ -51,8 +44,7 @@ programs=("$work/c" "$work/c-static" "$work/cpp/consumer")
 
 # The README shows each consumer's own code.
 for example in c:consumer.c cmake:cpp/CMakeLists.txt cpp:cpp/consumer.cpp; do
-    expect "README's ${example%%:*} example is ${example#*:}" "$(cat "$consumers/${example#*:}")" \
-        "$(sed -n '/^```'"${example%%:*}"'$/,/^```$/{/^```/d;p}' "$consumers/../../README.md")"
+    expect_readme_example "${example%%:*}" "$consumers/${example#*:}"
 done
 names=(C "C, static" C++)
 

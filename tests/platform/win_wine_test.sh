@@ -64,7 +64,7 @@ bat=$WINEPREFIX/capture.bat
     echo "@echo off"
     echo "set PATH=$(windows_path "${exe%/*}");%PATH%"
     echo "set MAC=stale"
-    sed -n '/^```bat$/,/^```$/{/^```/d;p}' "$(dirname "$0")/../../README.md"
+    readme_block bat
     echo "echo [%MAC%]"
 } | sed 's/$/\r/' >"$bat"
 expect "batch capture: the address" "[02-00-00-00-00-07]"$'\r\n'"|0" \
