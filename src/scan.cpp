@@ -45,15 +45,31 @@ void UpperCaseAscii(char *text) {
             *text = static_cast<char>(*text - ('a' - 'A'));
 }
 
-// The address of every Microsoft KM-TEST Loopback Adapter and Npcap Loopback
-// Adapter, Ethernet-type adapters that any PC may have, as MAC text.
-constexpr char kSharedLoopbackMac[] = "02-00-4C-4F-4F-50";
+// Addresses that every machine with such an adapter has, as MAC text: they
+// identify no machine.
+constexpr const char *kSharedAddresses[] = {
+    "02-00-4C-4F-4F-50", // Microsoft KM-TEST Loopback and Npcap Loopback Adapters
+    "00-05-9A-3C-78-00", // Cisco Systems VPN Adapter (Cisco VPN Client)
+    "00-05-9A-3C-7A-00", // Cisco AnyConnect Secure Mobility Client Virtual Miniport Adapter
+    "02-50-41-00-00-01", // PANGP Virtual Ethernet Adapter (Palo Alto GlobalProtect)
+};
+
+// VMware Workstation's and Player's host adapters (VMnet1, VMnet8, ...): this,
+// then the virtual network's number as the last byte, on every VMware host.
+constexpr char kVmwareHostPrefix[] = "00-50-56-C0-00-";
 
 // Whether the MAC text is one that every machine with such an adapter would
 // share, and so identifies none: 00-00-... (no hardware address at all), or
-// the loopback adapters' fixed address.
+// one of the fixed addresses above.
 bool IsSharedAddress(const char *mac) {
-    return mac[strspn(mac, "0-")] == '\0' || strcmp(mac, kSharedLoopbackMac) == 0;
+    if (mac[strspn(mac, "0-")] == '\0')
+        return true;
+    for (const char *shared : kSharedAddresses)
+        if (strcmp(mac, shared) == 0)
+            return true;
+    // Six bytes: the prefix and one more.
+    return strncmp(mac, kVmwareHostPrefix, sizeof kVmwareHostPrefix - 1) == 0 &&
+           strlen(mac) == sizeof kVmwareHostPrefix - 1 + 2;
 }
 
 // Whether the adapter is a wired Ethernet adapter that may be the primary

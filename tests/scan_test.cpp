@@ -57,6 +57,24 @@ const FakeListCase kEligibility[] = {
     {"SharedLoopbackAddressNeverChosen",
      "6 1 02-00-4c-4f-4f-50 Microsoft KM-TEST Loopback Adapter\n6 2 00-00-00-00-00-02 Ethernet",
      "00-00-00-00-00-02"},
+    {"VmwareHostAddressesNeverChosen",
+     "6 1 00-50-56-c0-00-01 VMware Virtual Ethernet Adapter for VMnet1\n"
+     "6 2 00-50-56-c0-00-08 VMware Virtual Ethernet Adapter for VMnet8\n"
+     "6 3 00-50-56-c0-00-ff VMware Virtual Ethernet Adapter for VMnet255\n"
+     "6 4 00-00-00-00-00-04 Ethernet",
+     "00-00-00-00-00-04"},
+    {"VmwareGuestAddressKept", "6 1 00-50-56-c1-00-08 vmxnet3 Ethernet Adapter",
+     "00-50-56-C1-00-08"},
+    {"VmwarePrefixOfLongerAddressKept", "6 1 00-50-56-c0-00-08-00-01 Ethernet",
+     "00-50-56-C0-00-08-00-01"},
+    {"CiscoVpnAddressesNeverChosen",
+     "6 1 00-05-9a-3c-78-00 Cisco Systems VPN Adapter\n"
+     "6 2 00-05-9a-3c-7a-00 Cisco AnyConnect Secure Mobility Client Virtual Miniport Adapter\n"
+     "6 3 00-05-9a-3c-7a-01 Ethernet",
+     "00-05-9A-3C-7A-01"},
+    {"GlobalProtectAddressNeverChosen",
+     "6 1 02-50-41-00-00-01 PANGP Virtual Ethernet Adapter\n6 2 00-00-00-00-00-02 Ethernet",
+     "00-00-00-00-00-02"},
     {"NothingEligible",
      "71 1 00-00-00-00-00-01 Wireless\n6 2 00-00-00-00-00-02 VirtualBox Host-Only\n"
      "6 3 00-00-00-00-00-03 Bluetooth PAN",
