@@ -11,7 +11,11 @@
 #define WIN32_LEAN_AND_MEAN
 #endif
 #include <windows.h>
-// windows.h first: iphlpapi.h relies on its types.
+// windows.h first: iphlpapi.h relies on its types; and the IP definitions,
+// without which it leaves out the interface table (GetIfTable2).
+#include <winsock2.h>
+#include <ws2ipdef.h>
+// Then iphlpapi.h itself.
 #include <iphlpapi.h>
 #else
 #include <stdint.h>

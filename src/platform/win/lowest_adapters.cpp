@@ -1,6 +1,7 @@
 // The scan takes the eligible adapter with the lowest index, so the 16 lowest
 // of a longer list give the answer of the whole list whenever that adapter is
-// among them, and never a worse one.
+// among them, and never a worse one. An adapter left out is left out before
+// that: it takes none of the 16 places.
 #include "lowest_adapters.h"
 
 #include <stddef.h>
@@ -48,15 +49,22 @@ void CopyScannedFields(const IP_ADAPTER_INFO &adapter, IP_ADAPTER_INFO &record) 
     record.Type = adapter.Type;
 }
 
+bool IsKept(const IP_ADAPTER_INFO &adapter, const IP_ADAPTER_INFO *list,
+            const InterfaceTable *interfaces) {
+    return interfaces == nullptr || IsHardwareAdapter(adapter, list, *interfaces);
+}
+
 } // namespace
 
-int CopyLowestAdapters(const IP_ADAPTER_INFO *list, IP_ADAPTER_INFO (&records)[kAdapterRecords]) {
+int CopyLowestAdapters(const IP_ADAPTER_INFO *list, const InterfaceTable *interfaces,
+                       IP_ADAPTER_INFO (&records)[kAdapterRecords]) {
     Rank lowest[kAdapterRecords];
     int count = 0;
     size_t position = 0;
     for (const IP_ADAPTER_INFO *adapter = list; adapter != nullptr;
          adapter = adapter->Next, ++position)
-        TakeRank(lowest, count, {static_cast<int32_t>(adapter->Index), position});
+        if (IsKept(*adapter, list, interfaces))
+            TakeRank(lowest, count, {static_cast<int32_t>(adapter->Index), position});
 
     // Again through the list, taking those ranked no higher than the last one
     // kept: exactly `count` of them, in the list's order.
@@ -64,7 +72,8 @@ int CopyLowestAdapters(const IP_ADAPTER_INFO *list, IP_ADAPTER_INFO (&records)[k
     position = 0;
     for (const IP_ADAPTER_INFO *adapter = list; adapter != nullptr && copied < count;
          adapter = adapter->Next, ++position) {
-        if (Precedes(lowest[count - 1], {static_cast<int32_t>(adapter->Index), position}))
+        if (Precedes(lowest[count - 1], {static_cast<int32_t>(adapter->Index), position}) ||
+            !IsKept(*adapter, list, interfaces))
             continue;
         CopyScannedFields(*adapter, records[copied]);
         if (copied > 0)

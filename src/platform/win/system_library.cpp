@@ -32,15 +32,41 @@ HMODULE LoadSystemLibrary(const wchar_t *name) {
     return LoadLibraryExW(path, nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
 }
 
+namespace {
+
+// The system's iphlpapi.dll, loaded at the first call and kept.
+HMODULE SystemIphlpapi() {
+    static HMODULE iphlpapi;
+    if (iphlpapi == nullptr)
+        iphlpapi = LoadSystemLibrary(L"iphlpapi.dll");
+    return iphlpapi;
+}
+
+// The function `name` of the system's iphlpapi.dll, or null. The cast goes
+// through a function without arguments, which tells the compiler that the
+// type is known.
+template <typename Function> Function FindInIphlpapi(const char *name) {
+    const HMODULE iphlpapi = SystemIphlpapi();
+    if (iphlpapi == nullptr)
+        return nullptr;
+    return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(GetProcAddress(iphlpapi, name)));
+}
+
+} // namespace
+
 AdapterQueryFunction LoadAdapterQuery() {
     static AdapterQueryFunction query;
-    if (query == nullptr) {
-        const HMODULE iphlpapi = LoadSystemLibrary(L"iphlpapi.dll");
-        // The cast goes through a function without arguments, which tells the
-        // compiler that the type is known.
-        if (iphlpapi != nullptr)
-            query = reinterpret_cast<AdapterQueryFunction>(
-                reinterpret_cast<void (*)()>(GetProcAddress(iphlpapi, "GetAdaptersInfo")));
-    }
+    if (query == nullptr)
+        query = FindInIphlpapi<AdapterQueryFunction>("GetAdaptersInfo");
     return query;
+}
+
+InterfaceTableQuery LoadInterfaceTableQuery() {
+    const InterfaceTableQuery table = {
+        FindInIphlpapi<decltype(&GetIfTable2)>("GetIfTable2"),
+        FindInIphlpapi<decltype(&FreeMibTable)>("FreeMibTable"),
+    };
+    if (table.get == nullptr || table.free == nullptr)
+        return {};
+    return table;
 }

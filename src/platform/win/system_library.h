@@ -18,3 +18,14 @@ HMODULE LoadSystemLibrary(const wchar_t *name);
 // kept. Null when the DLL cannot be loaded or lacks it, GetLastError() saying
 // why: the caller checks before every call.
 AdapterQueryFunction LoadAdapterQuery();
+
+// The system's GetIfTable2, and FreeMibTable, which frees the table it makes.
+struct InterfaceTableQuery {
+    decltype(&GetIfTable2) get;
+    decltype(&FreeMibTable) free;
+};
+
+// GetIfTable2 and FreeMibTable of the system's iphlpapi.dll, once
+// LoadAdapterQuery has loaded it: both null where it has not both (Windows
+// before Vista).
+InterfaceTableQuery LoadInterfaceTableQuery();

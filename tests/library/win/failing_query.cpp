@@ -14,3 +14,8 @@ ULONG WINAPI RefusedQuery(PIP_ADAPTER_INFO, PULONG) {
 AdapterQueryFunction LoadAdapterQuery() {
     return RefusedQuery;
 }
+
+// Never asked for: the query fails first.
+InterfaceTableQuery LoadInterfaceTableQuery() {
+    return {};
+}

@@ -46,7 +46,7 @@ TEST_P(CopyLowestAdaptersTest, KeepsTheLowestInListOrder) {
     // Bytes no chain holds, so a record left unwritten shows.
     IP_ADAPTER_INFO records[kAdapterRecords];
     memset(records, 0xA5, sizeof records);
-    const int count = CopyLowestAdapters(list, records);
+    const int count = CopyLowestAdapters(list, nullptr, records);
 
     const std::vector<uint32_t> &kept = GetParam().kept;
     ASSERT_EQ(count, static_cast<int>(kept.size()));

@@ -66,6 +66,11 @@ AdapterQueryFunction LoadAdapterQuery() {
     return ScriptedAdaptersInfo;
 }
 
+// No interface table, as before Vista: every adapter listed is taken.
+InterfaceTableQuery LoadInterfaceTableQuery() {
+    return {};
+}
+
 int main(int argc, char *argv[]) {
     if (argc < 2) {
         fprintf(stderr, "usage: scripted_query STEP...\n");
