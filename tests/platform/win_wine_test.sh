@@ -156,7 +156,7 @@ mv -f "$system/iphlpapi.dll.system" "$system/iphlpapi.dll"
 # layer makes of it, with the buffer it offered at each call (in records).
 query() { wine_run ':' "$scripted" "$@"; } # steps...
 lowest=$(seq -s ' ' 16 -1 1)
-expect "a list that fits: one call, on the scan's buffer" "3 2 1; calls: 16|0" "$(query list:3)"
+expect "a list that fits: one call, on a buffer of 16 records" "3 2 1; calls: 16|0" "$(query list:3)"
 expect "20 adapters: the 16 lowest, nothing left pointing into the larger buffer" \
     "$lowest; calls: 16 20|0" "$(query list:20)"
 expect "a list that grows: fits the third larger buffer" \
