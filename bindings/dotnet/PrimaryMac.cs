@@ -47,7 +47,7 @@ namespace PrimaryMacAddress
             }
         }
 
-        /// <summary>The C library's version, such as "3.1.0".</summary>
+        /// <summary>The C library's version, such as "4.0.0".</summary>
         public static string Version()
         {
             return Marshal.PtrToStringAnsi(primary_mac_version()) ?? "";

@@ -1,3 +1,3 @@
-module primarymac/v3
+module primarymac/v4
 
 go 1.19

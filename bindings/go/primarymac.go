@@ -32,7 +32,7 @@ func Get() (string, error) {
 	}
 }
 
-// Version returns the C library's version, such as "3.1.0".
+// Version returns the C library's version, such as "4.0.0".
 func Version() string {
 	return C.GoString(C.primary_mac_version())
 }

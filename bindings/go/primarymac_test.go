@@ -5,7 +5,7 @@ import (
 	"os"
 	"testing"
 
-	"primarymac/v3"
+	"primarymac/v4"
 )
 
 // expected is the program's answer in the same namespace, which the project's

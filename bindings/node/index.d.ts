@@ -8,5 +8,5 @@
  */
 export function get(): string | null;
 
-/** The library's version, such as "3.1.0". */
+/** The library's version, such as "4.0.0". */
 export function version(): string;

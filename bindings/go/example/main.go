@@ -5,7 +5,7 @@ import (
 	"fmt"
 	"os"
 
-	"primarymac/v3"
+	"primarymac/v4"
 )
 
 func main() {

@@ -61,7 +61,7 @@ pub fn get() -> Result<Option<String>, Error> {
     }
 }
 
-/// The C library's version, such as "3.1.0".
+/// The C library's version, such as "4.0.0".
 pub fn version() -> &'static str {
     // SAFETY: the library returns static NUL-terminated text.
     let version = unsafe { std::ffi::CStr::from_ptr(primary_mac_version()) };

@@ -32,7 +32,7 @@ def _library_path(platform: str = sys.platform) -> str:
     elsewhere the shared library by its SONAME, as the system installs it."""
     if platform == "win32":
         return os.path.join(os.path.dirname(os.path.abspath(__file__)), "primary-mac.dll")
-    return "libprimary-mac.so.3"
+    return "libprimary-mac.so.4"
 
 
 _library = ctypes.CDLL(_library_path())
@@ -56,5 +56,5 @@ def get() -> str | None:
 
 
 def version() -> str:
-    """The library's version, such as "3.1.0"."""
+    """The library's version, such as "4.0.0"."""
     return _library.primary_mac_version().decode()
