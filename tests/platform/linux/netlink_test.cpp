@@ -259,8 +259,11 @@ const DumpCase kDumps[] = {
      {9, 5, 3},
      ""},
     {"FirstSixteenOfTwenty", {TwentyAdapters}, AdapterQuery::kListed, Descending(20, 5), ""},
-    {"FirstSixteenOfTwentyInOrder", {TwentyInHardwareOrder}, AdapterQuery::kListed,
-     Descending(20, 5), ""},
+    {"FirstSixteenOfTwentyInOrder",
+     {TwentyInHardwareOrder},
+     AdapterQuery::kListed,
+     Descending(20, 5),
+     ""},
     {"RepresentorsNotListed",
      {[](uint32_t s) {
          return std::vector{
