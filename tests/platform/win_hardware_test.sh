@@ -28,7 +28,7 @@ stop_without_i386 "$flavour" "the win32 executable on scripted machines"
 
 prefix=$(mktemp -d /tmp/primary-mac-wine.XXXXXX)
 trap 'rm -rf "$prefix"' EXIT
-wine_prefix "$prefix"
+wine_prefix "$prefix" "$flavour" "$(dirname "$exe")"
 
 # The system folder of the flavour's programs; the DLL there native for the
 # program alone (a process-wide override breaks Wine's own tools that import
