@@ -16,15 +16,16 @@
 
 namespace {
 
-// A machine's interfaces, one a line, in GetIfTable2's order:
+// A machine's interfaces, one a line, in GetIfTable2's order, as the Wine
+// tests' iphlpapi.dll reads them (scripted_iphlpapi.cpp):
 //
-//     INDEX TYPE FLAGS ADDRESS [PERMANENT]
+//     INDEX TYPE FLAGS ADDRESS PERMANENT
 //
 // FLAGS: any of l (GetAdaptersInfo lists it, an adapter with an IPv4
 // binding, in the same order), h, c and f (HardwareInterface,
 // ConnectorPresent, FilterInterface), or - for none. ADDRESS is the current
-// address, as GetAdaptersInfo gives it; PERMANENT the row's permanent one,
-// ADDRESS when left out.
+// address, as GetAdaptersInfo gives it, "-" for none; PERMANENT the row's
+// permanent one, "=" for the same.
 struct Machine {
     std::vector<IP_ADAPTER_INFO> adapters;
     std::vector<MIB_IF_ROW2> rows;
@@ -53,7 +54,7 @@ Machine ReadMachine(const std::string &table) {
         row.InterfaceAndOperStatusFlags.ConnectorPresent = flags.find('c') != std::string::npos;
         row.InterfaceAndOperStatusFlags.FilterInterface = flags.find('f') != std::string::npos;
         row.PhysicalAddressLength =
-            ReadAddress(permanent.empty() ? address : permanent, row.PermanentPhysicalAddress,
+            ReadAddress(permanent == "=" ? address : permanent, row.PermanentPhysicalAddress,
                         sizeof row.PermanentPhysicalAddress);
         machine.rows.push_back(row);
         if (flags.find('l') == std::string::npos)
@@ -93,32 +94,34 @@ TEST_P(HardwareAdaptersTest, KeepsThePorts) {
 }
 
 const HardwareCase kHardware[] = {
-    {"PortKept", "7 6 lhc 00-1B-21-0A-0B-0C", {7}},
-    {"SoftwareAdapterLeftOut", "4 6 l 00-FF-4C-1D-77-01\n7 6 lhc 00-1B-21-0A-0B-0C", {7}},
-    {"HardwareWithoutConnectorLeftOut", "3 6 lh 00-15-5D-00-04-01\n7 6 lhc 00-1B-21-0A-0B-0C", {7}},
-    {"AdapterWithoutRowLeftOut", "7 6 l 00-1B-21-0A-0B-0C", {}},
+    {"PortKept", "7 6 lhc 00-1B-21-0A-0B-0C =", {7}},
+    {"SoftwareAdapterLeftOut", "4 6 l 00-FF-4C-1D-77-01 =\n7 6 lhc 00-1B-21-0A-0B-0C =", {7}},
+    {"HardwareWithoutConnectorLeftOut",
+     "3 6 lh 00-15-5D-00-04-01 =\n7 6 lhc 00-1B-21-0A-0B-0C =",
+     {7}},
+    {"AdapterWithoutRowLeftOut", "7 6 l 00-1B-21-0A-0B-0C =", {}},
     {"RowFoundByIndexNotPlace",
-     "1 24 - -\n9 6 lhc 00-1B-21-0A-0B-0C\n4 6 l 00-FF-4C-1D-77-01",
+     "1 24 - - =\n9 6 lhc 00-1B-21-0A-0B-0C =\n4 6 l 00-FF-4C-1D-77-01 =",
      {9}},
     // A Hyper-V switch's host adapter holds the IPv4 configuration of the
     // network card bound to the switch, with its address.
     {"SwitchAdapterStandsForTheBoundPort",
-     "12 6 lh 00-1B-21-0A-0B-0C 00-15-5D-00-04-01\n5 6 hc 00-1B-21-0A-0B-0C",
+     "12 6 lh 00-1B-21-0A-0B-0C 00-15-5D-00-04-01\n5 6 hc 00-1B-21-0A-0B-0C =",
      {12}},
     {"SwitchAdapterOfItsOwnLeftOut",
-     "12 6 lh 00-15-5D-00-04-02 00-15-5D-00-04-01\n5 6 hc 00-1B-21-0A-0B-0C",
+     "12 6 lh 00-15-5D-00-04-02 00-15-5D-00-04-01\n5 6 hc 00-1B-21-0A-0B-0C =",
      {}},
     {"SwitchOverWifiLeftOut",
-     "14 6 lh 8C-C6-81-2A-3B-4C 00-15-5D-00-04-01\n6 71 hc 8C-C6-81-2A-3B-4C",
+     "14 6 lh 8C-C6-81-2A-3B-4C 00-15-5D-00-04-01\n6 71 hc 8C-C6-81-2A-3B-4C =",
      {}},
     {"ListedPortCarriedByNone",
-     "3 6 l 00-1B-21-0A-0B-0C 02-00-00-00-00-03\n9 6 lhc 00-1B-21-0A-0B-0C",
+     "3 6 l 00-1B-21-0A-0B-0C 02-00-00-00-00-03\n9 6 lhc 00-1B-21-0A-0B-0C =",
      {9}},
     // Each filter module on an adapter is an interface of its own, with the
     // adapter's flags and address, which GetAdaptersInfo does not list.
     {"FilterRowCarriedByNone",
-     "3 6 l 00-1B-21-0A-0B-0C 02-00-00-00-00-03\n9 6 lhc 00-1B-21-0A-0B-0C\n"
-     "20 6 hcf 00-1B-21-0A-0B-0C",
+     "3 6 l 00-1B-21-0A-0B-0C 02-00-00-00-00-03\n9 6 lhc 00-1B-21-0A-0B-0C =\n"
+     "20 6 hcf 00-1B-21-0A-0B-0C =",
      {9}},
 };
 INSTANTIATE_TEST_SUITE_P(Hardware, HardwareAdaptersTest, testing::ValuesIn(kHardware),
@@ -132,7 +135,7 @@ TEST(HardwareAdaptersListTest, LeftOutAdaptersTakeNoPlace) {
     std::vector<uint32_t> ports;
     for (unsigned index = 1; index <= 20; ++index) {
         char line[64];
-        snprintf(line, sizeof line, "%u 6 %s 02-00-00-00-00-%02X\n", index,
+        snprintf(line, sizeof line, "%u 6 %s 02-00-00-00-00-%02X =\n", index,
                  index <= 4 ? "l" : "lhc", index);
         interfaces += line;
         if (index > 4)

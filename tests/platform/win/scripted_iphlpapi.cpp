@@ -100,11 +100,6 @@ void ReadCase() {
     fclose(file);
 }
 
-void SetAddressString(IP_ADDR_STRING &entry, const char *address) {
-    snprintf(entry.IpAddress.String, sizeof entry.IpAddress.String, "%s", address);
-    snprintf(entry.IpMask.String, sizeof entry.IpMask.String, "%s", address);
-}
-
 } // namespace
 
 extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
@@ -122,7 +117,7 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
 }
 
 // As Windows fills the buffer: the records one after another, each linked to
-// the next, with its address lists in the record.
+// the next. Fields that the program does not read are zero.
 extern "C" __declspec(dllexport) ULONG WINAPI
     GetAdaptersInfo(PIP_ADAPTER_INFO buffer, PULONG size) {
     if (size == nullptr)
@@ -145,17 +140,11 @@ extern "C" __declspec(dllexport) ULONG WINAPI
         if (!entry.listed)
             continue;
         record->Next = record + 1 < buffer + listed ? record + 1 : nullptr;
-        record->ComboIndex = entry.index;
-        snprintf(record->AdapterName, sizeof record->AdapterName, "{00000000-0000-0000-0000-%012u}",
-                 entry.index);
         snprintf(record->Description, sizeof record->Description, "%s", entry.description);
         record->AddressLength = entry.address_length;
         memcpy(record->Address, entry.address, sizeof record->Address);
         record->Index = entry.index;
         record->Type = entry.type;
-        SetAddressString(record->IpAddressList, "0.0.0.0");
-        SetAddressString(record->GatewayList, "0.0.0.0");
-        SetAddressString(record->DhcpServer, "");
         ++record;
     }
     return ERROR_SUCCESS;
@@ -180,26 +169,16 @@ extern "C" __declspec(dllexport) DWORD WINAPI GetIfTable2(PMIB_IF_TABLE2 *table)
     for (int i = 0; i < g_count; ++i) {
         const Interface &entry = g_interfaces[i];
         MIB_IF_ROW2 &row = made->Table[i];
-        row.InterfaceLuid.Info.NetLuidIndex = entry.index;
-        row.InterfaceLuid.Info.IfType = entry.type;
         row.InterfaceIndex = entry.index;
-        char alias[32];
-        snprintf(alias, sizeof alias, "Interface %u", entry.index);
-        MultiByteToWideChar(CP_ACP, 0, alias, -1, row.Alias, IF_MAX_STRING_SIZE + 1);
         MultiByteToWideChar(CP_ACP, 0, entry.description, -1, row.Description,
                             IF_MAX_STRING_SIZE + 1);
         row.PhysicalAddressLength = entry.address_length;
         memcpy(row.PhysicalAddress, entry.address, entry.address_length);
         memcpy(row.PermanentPhysicalAddress, entry.permanent, entry.permanent_length);
-        row.Mtu = 1500;
         row.Type = entry.type;
         row.InterfaceAndOperStatusFlags.HardwareInterface = entry.hardware;
         row.InterfaceAndOperStatusFlags.ConnectorPresent = entry.connector;
         row.InterfaceAndOperStatusFlags.FilterInterface = entry.filter;
-        row.OperStatus = IfOperStatusUp;
-        row.AdminStatus = NET_IF_ADMIN_STATUS_UP;
-        row.MediaConnectState = MediaConnectStateConnected;
-        row.ConnectionType = NET_IF_CONNECTION_DEDICATED;
     }
     *table = g_tables[g_tables_out++] = made;
     return NO_ERROR;
