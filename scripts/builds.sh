@@ -7,6 +7,20 @@ builds() {
     grep -v '^#' "$builds_scripts/builds.txt"
 }
 
+# The builds whose libraries the language packages carry, one a line: the
+# preset, the system (linux, windows) and the processor (x86_64, aarch64,
+# i686). They are those against the system's own C library, not musl.
+library_builds() {
+    local preset processor compiler library system
+    while read -r preset processor compiler library _; do
+        [ "$library" = - ] || continue
+        system=linux
+        [[ $compiler != *mingw32* ]] || system=windows
+        [ "$processor" != - ] || processor=$(uname -m)
+        echo "$preset $system $processor"
+    done < <(builds)
+}
+
 # The language packages of bindings/ that a release makes a file of
 # (scripts/pack-binding.sh); the others ship in the source tarball.
 released_bindings="python node rust"

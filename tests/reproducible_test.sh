@@ -55,6 +55,7 @@ while read -r preset processor _ _ ships _; do
         rpm) artifacts+=("primary-mac-$version-1.$processor.rpm") ;;
         zip | msi) artifacts+=("primary-mac-$version-$preset.$type") ;;
         tar.gz) artifacts+=("primary-mac-$version-linux-$processor.tar.gz") ;;
+        -) ;; # a library that the language packages carry
         *) artifacts+=("($preset: no name known for $type)") ;;
         esac
     done
