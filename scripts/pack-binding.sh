@@ -1,19 +1,33 @@
 #!/usr/bin/env bash
 # A language's package over the library (bindings/LANGUAGE) as its release
-# file, made into OUTDIR with the language's own tools from a copy of the
+# files, made into OUTDIR with the language's own tools from a copy of the
 # package with the project's LICENSE, so that the source tree stays as it is.
-# Reproducible: archive times from source_date_epoch (builds.sh), and the
-# files' modes those of umask 022 whatever the caller's.
+# The packages that carry the library take it from the trees of the builds
+# that make it (library_builds, builds.sh), each in BUILD_ROOT/<preset>
+# (build/<preset> unless named). Reproducible: archive times from
+# source_date_epoch (builds.sh), and the files' modes those of umask 022
+# whatever the caller's.
 #
-#   scripts/pack-binding.sh LANGUAGE OUTDIR
+#   scripts/pack-binding.sh LANGUAGE OUTDIR [BUILD_ROOT]
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/builds.sh
+source=$PWD
 language=$1
 mkdir -p "$2"
 outdir=$(cd "$2" && pwd)
+root=$(cd "${3:-build}" && pwd)
 export SOURCE_DATE_EPOCH
 SOURCE_DATE_EPOCH=$(source_date_epoch)
+
+# A file of a build's tree, which must be there.
+built() { # preset file
+    [ -f "$root/$1/$2" ] || {
+        echo "pack-binding.sh: no $root/$1/$2 (cmake --preset $1 && cmake --build --preset $1)" >&2
+        exit 1
+    }
+    echo "$root/$1/$2"
+}
 
 umask 022
 stage=$(mktemp -d)
@@ -27,7 +41,31 @@ python) # Debian's python3 and its build tools, no package index: the sdist,
     /usr/bin/python3 -m build --no-isolation --outdir "$stage/dist" . >&2
     cp "$stage"/dist/*.whl "$outdir/"
     ;;
-node) # npm's cache and logs in the stage, not the user's home.
+node) # An addon a platform, built with the C compiler of the library's build
+    # against Node-API's own headers and linked with its static library. On
+    # Windows the addon takes Node-API from the host process
+    # (host_api_win.c). Then npm's cache and logs in the stage, not the
+    # user's home.
+    "$source/scripts/npm-fetch.sh" node-api-headers "$stage/node-api-headers"
+    flags=(-shared -O2 -Wall -Wextra -Werror -s -DNAPI_VERSION=1 -I"$stage/node-api-headers/include"
+        -I"$source/include")
+    while read -r preset system processor compiler; do
+        case $system in
+        linux) platform=linux system_flags=(-fPIC -fvisibility=hidden -static-libgcc
+            "-Wl,--as-needed" "-Wl,-z,relro,-z,now") ;;
+        windows) platform=win32 system_flags=(-DNAPI_EXTERN= host_api_win.c -static
+            "-Wl,--no-insert-timestamp") ;;
+        esac
+        case $processor in
+        x86_64) platform+=-x64 ;;
+        aarch64) platform+=-arm64 ;;
+        i686) platform+=-ia32 ;;
+        esac
+        library=$(built "$preset" libprimary-mac.a)
+        mkdir -p "prebuilds/$platform"
+        "$compiler" "${flags[@]}" addon.c "${system_flags[@]}" "$library" \
+            -o "prebuilds/$platform/primary-mac.napi.node"
+    done < <(library_builds)
     npm_config_cache=$stage/npm npm pack --offline --pack-destination "$outdir" >&2
     ;;
 rust) # cargo gives every entry a fixed time, owner and mode itself; from a
