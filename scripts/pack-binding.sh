@@ -36,10 +36,42 @@ cp -r "bindings/$language" "$stage/package"
 cp LICENSE "$stage/package/"
 cd "$stage/package"
 case $language in
-python) # Debian's python3 and its build tools, no package index: the sdist,
-    # the wheel built from it, and the wheel released.
+python) # Debian's python3 and its build tools, no package index: the sdist
+    # (which loads the system's library) and the pure wheel built from it;
+    # from that, a platform wheel a library build, with the library in the
+    # package's folder and the platform's tags, named as auditwheel names
+    # them (wheel pack sorts the tags).
     /usr/bin/python3 -m build --no-isolation --outdir "$stage/dist" . >&2
-    cp "$stage"/dist/*.whl "$outdir/"
+    # The sdist again, its entries in order with the archive time, as the
+    # source tarball's: setuptools records the time of the build.
+    sdist=("$stage"/dist/*.tar.gz)
+    mkdir "$stage/sdist"
+    tar -xzf "${sdist[0]}" -C "$stage/sdist"
+    top=("$stage"/sdist/*)
+    tar -C "$stage/sdist" --sort=name --mtime="@$SOURCE_DATE_EPOCH" --owner=0 --group=0 \
+        --numeric-owner --format=gnu -c "${top[0]##*/}" | gzip -9n >"$outdir/${sdist[0]##*/}"
+    pure=("$stage"/dist/*-py3-none-any.whl)
+    version=$(project_version)
+    while read -r preset system processor compiler; do
+        case $system-$processor in
+        linux-*) tags=("manylinux_2_17_$processor" "manylinux2014_$processor")
+            library=libprimary-mac.so.${version%%.*} ;;
+        windows-i686) tags=(win32) library=primary-mac.dll ;;
+        windows-x86_64) tags=(win_amd64) library=primary-mac.dll ;;
+        esac
+        library=$(built "$preset" "$library")
+        /usr/bin/python3 -m wheel unpack --dest "$stage/$preset" "${pure[0]}" >&2
+        unpacked=("$stage/$preset"/*)
+        install -m 644 "$library" "${unpacked[0]}/primary_mac/"
+        [ "$system" != linux ] || "${compiler%gcc}strip" "${unpacked[0]}/primary_mac/${library##*/}"
+        wheel=("${unpacked[0]}"/*.dist-info/WHEEL)
+        sed -i -e 's/^Root-Is-Purelib: true$/Root-Is-Purelib: false/' -e '/^Tag: /d' -e '/^$/d' \
+            "${wheel[0]}"
+        printf 'Tag: py3-none-%s\n' "${tags[@]}" >>"${wheel[0]}"
+        /usr/bin/python3 -m wheel pack --dest-dir "$stage/$preset" "${unpacked[0]}" >&2
+        packed=("$stage/$preset"/*.whl)
+        mv "${packed[0]}" "$outdir/primary_mac-$version-py3-none-$(IFS=.; echo "${tags[*]}").whl"
+    done < <(library_builds)
     ;;
 node) # An addon a platform, built with the C compiler of the library's build
     # against Node-API's own headers and linked with its static library. On
