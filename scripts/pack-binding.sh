@@ -43,15 +43,18 @@ python) # Debian's python3 and its build tools, no package index: the sdist
     # them (wheel pack sorts the tags).
     /usr/bin/python3 -m build --no-isolation --outdir "$stage/dist" . >&2
     # The sdist again, its entries in order with the archive time, as the
-    # source tarball's: setuptools records the time of the build.
+    # source tarball's (setuptools records the time of the build), under the
+    # name of PEP 625, which the source tarball's does not take.
+    version=$(project_version)
     sdist=("$stage"/dist/*.tar.gz)
     mkdir "$stage/sdist"
     tar -xzf "${sdist[0]}" -C "$stage/sdist"
     top=("$stage"/sdist/*)
+    mv "${top[0]}" "$stage/sdist/primary_mac-$version"
     tar -C "$stage/sdist" --sort=name --mtime="@$SOURCE_DATE_EPOCH" --owner=0 --group=0 \
-        --numeric-owner --format=gnu -c "${top[0]##*/}" | gzip -9n >"$outdir/${sdist[0]##*/}"
+        --numeric-owner --format=gnu -c "primary_mac-$version" | gzip -9n \
+        >"$outdir/primary_mac-$version.tar.gz"
     pure=("$stage"/dist/*-py3-none-any.whl)
-    version=$(project_version)
     while read -r preset system processor compiler; do
         case $system-$processor in
         linux-*) tags=("manylinux_2_17_$processor" "manylinux2014_$processor")

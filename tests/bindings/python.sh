@@ -52,7 +52,7 @@ expect "aarch64 wheel's library under qemu: the program's answer" "$(outcome "$p
 
 # The sdist, built and installed with Debian's setuptools and wheel and no
 # index, loads the system's library, here the one that the harness installed.
-sdist=("$work"/dist/primary-mac-*.tar.gz)
+sdist=("$work"/dist/primary_mac-*.tar.gz)
 { /usr/bin/python3 -m venv --system-site-packages "$work/sdist-venv" &&
     "$work/sdist-venv/bin/pip" install --no-index --no-build-isolation --disable-pip-version-check \
         "${sdist[0]}"; } >"$work/log" 2>&1 ||
