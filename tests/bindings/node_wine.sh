@@ -47,7 +47,7 @@ stop_without_i386 "$flavour" "the win32-ia32 addon under Wine"
     { cat "$work/log"; echo "FAIL: fetching $node from the npm registry"; exit 1; }
 cp "$work/node/bin/node.exe" "$work/app/host.exe"
 cp "$tests/bindings/node_answer.js" "$work/app/"
-wine_prefix "$work/prefix" "$flavour" "$work"
+wine_prefix "$work/prefix" "$flavour" "$work" "$root/$flavour"
 # node.exe 22 runs under Wine 8 on a Windows 10 prefix.
 wine_run ":" winecfg -v win10 >/dev/null
 
