@@ -7,35 +7,43 @@
 # one the .deb installs) through their own subprocess.run() and
 # execFileSync(). The ways take turns under the same load; each is reported as
 # the median over the rounds of its time per answer, and as a multiple of its
-# language's call. Builds the native preset (the library and the program) and
-# the static one, and the Node.js addon as its install step does; needs a C
-# compiler, python3, node and pkg-config.
+# language's call. Python and Node.js call through the library that their
+# packages carry, from the release's x86_64 wheel in a venv and its npm
+# tarball installed offline. Builds the native preset (the library and the
+# program), the static one and those whose libraries the packages carry, and
+# packs the packages (scripts/pack-binding.sh); needs their compilers, python3
+# with python3-build, python3-wheel and python3-venv, node and npm.
 #
 #   bench/embed.sh [rounds [calls [spawns]]]
 set -euo pipefail
 cd "$(dirname "$0")/.."
+source scripts/builds.sh
 rounds=${1:-21}
 calls=${2:-200}
 spawns=${3:-50}
 
-for preset in native static; do
+for preset in native static $(library_builds | awk '{ print $1 }'); do
     cmake --preset "$preset" >/dev/null
-    cmake --build --preset "$preset" >/dev/null
+    cmake --build --preset "$preset" -j 2 >/dev/null
 done
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 cc -O2 -Wall -Wextra -Iinclude bench/embed.c -Lbuild/native -lprimary-mac -o "$work/embed"
-cmake --install build/native --prefix "$work/staged" >/dev/null
-pc=$(find "$work/staged" -name primary-mac.pc)
-mkdir "$work/node_modules"
-cp -r bindings/node "$work/node_modules/primary-mac"
-(cd "$work/node_modules/primary-mac" && PKG_CONFIG_PATH=${pc%/*} node build.js)
+for language in python node; do
+    scripts/pack-binding.sh "$language" "$work/dist" >/dev/null 2>&1
+done
+python3 -m venv "$work/venv" >/dev/null
+"$work/venv/bin/pip" install --no-index --disable-pip-version-check --quiet \
+    "$work"/dist/primary_mac-*-manylinux_2_17_x86_64.manylinux2014_x86_64.whl
+mkdir "$work/app"
+(cd "$work/app" && npm_config_cache=$work/npm npm install --offline --no-audit --no-fund --silent \
+    "$work"/dist/primary-mac-*.tgz)
 
-export LD_LIBRARY_PATH=build/native PYTHONPATH=bindings/python/src NODE_PATH=$work/node_modules
+export NODE_PATH=$work/app/node_modules
 program=build/native/primary-mac
 for ((round = 0; round < rounds; ++round)); do
-    "$work/embed" "$calls" "$spawns" "$program" build/static/primary-mac
-    python3 -B bench/embed.py "$calls" "$spawns" "$program"
+    LD_LIBRARY_PATH=build/native "$work/embed" "$calls" "$spawns" "$program" build/static/primary-mac
+    "$work/venv/bin/python" -B bench/embed.py "$calls" "$spawns" "$program"
     node bench/embed.js "$calls" "$spawns" "$program"
 done >"$work/results"
 # Each way's median, the ways in the order they ran.

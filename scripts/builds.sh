@@ -1,10 +1,25 @@
 # What the scripts and tests share about the project's builds; source it.
 
-builds_scripts=$(dirname "${BASH_SOURCE[0]}")
+builds_scripts=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 
 # The builds of scripts/builds.txt, one a line, without its comments.
 builds() {
     grep -v '^#' "$builds_scripts/builds.txt"
+}
+
+# The builds whose libraries the language packages carry, one a line: the
+# preset, the system (linux, windows), the processor (x86_64, aarch64, i686)
+# and the C compiler of its C++ one. They are those against the system's own
+# C library, not musl.
+library_builds() {
+    local preset processor compiler library system
+    while read -r preset processor compiler library _; do
+        [ "$library" = - ] || continue
+        system=linux
+        [[ $compiler != *mingw32* ]] || system=windows
+        [ "$processor" != - ] || processor=$(uname -m)
+        echo "$preset $system $processor ${compiler/g++/gcc}"
+    done < <(builds)
 }
 
 # The language packages of bindings/ that a release makes a file of

@@ -22,6 +22,7 @@ mkdir dist
 while read -r preset _ _ _ ships _; do
     cmake --preset "$preset" -B "$root/$preset" -DBUILD_TESTING=OFF
     cmake --build "$root/$preset" -j "$(nproc)"
+    [ "$ships" != - ] || continue
     (cd "$root/$preset" && cpack)
     for type in ${ships//,/ }; do
         cp "$root/$preset"/packages/*."$type" dist/
@@ -29,7 +30,7 @@ while read -r preset _ _ _ ships _; do
 done < <(builds)
 # The language packages that their own registries take.
 for language in $released_bindings; do
-    scripts/pack-binding.sh "$language" dist
+    scripts/pack-binding.sh "$language" dist "$root"
 done
 
 if [ -e .git ]; then

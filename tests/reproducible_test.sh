@@ -55,6 +55,7 @@ while read -r preset processor _ _ ships _; do
         rpm) artifacts+=("primary-mac-$version-1.$processor.rpm") ;;
         zip | msi) artifacts+=("primary-mac-$version-$preset.$type") ;;
         tar.gz) artifacts+=("primary-mac-$version-linux-$processor.tar.gz") ;;
+        -) ;; # a library that the language packages carry
         *) artifacts+=("($preset: no name known for $type)") ;;
         esac
     done
@@ -62,7 +63,13 @@ done < <(builds)
 # The language packages, by the names their tools give them.
 for language in $released_bindings; do
     case $language in
-    python) artifacts+=("primary_mac-$version-py3-none-any.whl") ;;
+    python) # the sdist, and a wheel a platform
+        artifacts+=("primary_mac-$version.tar.gz")
+        for platform in manylinux_2_17_x86_64.manylinux2014_x86_64 \
+            manylinux_2_17_aarch64.manylinux2014_aarch64 win32 win_amd64; do
+            artifacts+=("primary_mac-$version-py3-none-$platform.whl")
+        done
+        ;;
     node) artifacts+=("primary-mac-$version.tgz") ;;
     rust) artifacts+=("primary-mac-$version.crate") ;;
     *) artifacts+=("($language: no name known)") ;;

@@ -8,10 +8,11 @@
 # the project's version. Without root, or without the language's tools, the
 # cases skip, except under CI.
 #
-#   bindings_test.sh LANGUAGE PROGRAM BUILD
+#   bindings_test.sh LANGUAGE PROGRAM BUILD ROOT
 #
 # BUILD is the native build tree, installed here with cmake --install into a
-# staging directory. LANGUAGE names tests/bindings/LANGUAGE.sh, which runs
+# staging directory; ROOT holds the build trees whose libraries the packages
+# that carry it take (pack-binding.sh). LANGUAGE names tests/bindings/LANGUAGE.sh, which runs
 # with the library's files on the tools' paths (PKG_CONFIG_PATH,
 # LD_LIBRARY_PATH, PRIMARY_MAC_LIB_DIR) and sets, for the work directory
 # $work and the package's folder $package:
@@ -37,6 +38,7 @@ source "$tests/../scripts/builds.sh"
 language=$1
 program=$2
 build=$3
+root=$4
 package=$(cd "$tests/../bindings/$language" && pwd)
 [ -f "$program" ] || missing "no $program: build it first"
 require cmake pkg-config

@@ -31,3 +31,18 @@ test("a failure leaves nothing behind", { skip: expected !== "failed" && "runs w
   execFileSync("umount", ["/sys"]);
   assert.strictEqual(primaryMac.get(), process.env.PRIMARY_MAC_ANSWER_UNDER_SYSFS || null);
 });
+
+// Anywhere else the package says so as it loads, with the platforms it has.
+test("no addon for the platform: an Error naming it and those with one", () => {
+  const index = require.resolve("primary-mac");
+  const { platform } = process;
+  delete require.cache[index];
+  Object.defineProperty(process, "platform", { value: "aix" });
+  try {
+    assert.throws(() => require(index), {
+      message: `primary-mac has no addon for aix-${process.arch}, only for linux-arm64, linux-x64, win32-ia32, win32-x64`,
+    });
+  } finally {
+    Object.defineProperty(process, "platform", { value: platform });
+  }
+});

@@ -8,6 +8,7 @@ or standard error.
 from __future__ import annotations
 
 import ctypes
+import glob
 import os
 import sys
 
@@ -26,16 +27,24 @@ class Error(Exception):
     an adapter."""
 
 
-def _library_path(platform: str = sys.platform) -> str:
-    """On Windows, the DLL in this package's folder, by its full path, so that
-    no DLL of that name elsewhere on the search path can take its place;
-    elsewhere the shared library by its SONAME, as the system installs it."""
+def _load(folder: str, platform: str = sys.platform) -> ctypes.CDLL:
+    """The library that a platform wheel carries in the package's folder,
+    loaded by its full path, so that no library of that name elsewhere on the
+    search path can take its place: primary-mac.dll on Windows,
+    libprimary-mac.so.<major> on Linux. Without one on Linux (a package built
+    from the sdist), the system's library by its SONAME, whose major version
+    is the package's."""
     if platform == "win32":
-        return os.path.join(os.path.dirname(os.path.abspath(__file__)), "primary-mac.dll")
-    return "libprimary-mac.so.4"
+        return ctypes.CDLL(os.path.join(folder, "primary-mac.dll"))
+    carried = glob.glob(os.path.join(glob.escape(folder), "libprimary-mac.so.*"))
+    if carried:
+        return ctypes.CDLL(carried[0])
+    from importlib.metadata import version as package_version
+
+    return ctypes.CDLL("libprimary-mac.so." + package_version(__name__).split(".")[0])
 
 
-_library = ctypes.CDLL(_library_path())
+_library = _load(os.path.dirname(os.path.abspath(__file__)))
 _library.primary_mac_get.argtypes = [ctypes.c_char_p, ctypes.c_size_t] * 2
 _library.primary_mac_get.restype = ctypes.c_int
 _library.primary_mac_version.argtypes = []
