@@ -12,7 +12,9 @@ set -uo pipefail
 cd "$(dirname "$0")/.."
 source scripts/builds.sh
 
-scripts/install-missing.sh --for test || exit
+# What cannot be installed now (a registry mid-sync) fails only the tests
+# that need it, each naming it under CI.
+scripts/install-missing.sh --for test || echo "scripts/test.sh: going on without those"
 
 ci=$PWD/build/ci
 build() { # preset [cmake options...]

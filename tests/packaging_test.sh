@@ -74,15 +74,16 @@ readelf -n "$(${CXX:-c++} -print-file-name=Scrt1.o)" | grep -q 'IBT, SHSTK' ||
     cet=--nocfprotection
 expect "hardening-check finds every protection ${cet:+(but CET: $cet)}" "|0" \
     "$(hardening-check --quiet $cet "$program"; printf '|%d' $?)"
+# Whether the manuals that a page refers to are installed is the machine's
+# business (a minimal root has none), not the page's.
 for page in man1/primary-mac.1.gz man3/primary_mac_get.3.gz man3/primary_mac_version.3.gz; do
     page=$root/usr/share/man/$page
-    expect "man page ${page##*/} lint-clean" "|0" \
-        "$(mandoc -T lint "$page" 2>&1 | grep -F "$page"; printf '|%d' "${PIPESTATUS[0]}")"
+    expect "man page ${page##*/} lint-clean" "" \
+        "$(mandoc -T lint "$page" 2>&1 | grep -F "$page" | grep -v ': referenced manual not found: ')"
 done
 # Programs that embed the library, built against the .debs' files.
 "$(dirname "$0")/library/consumers_test.sh" "$native_build/primary-mac" "$root/usr" || failed=1
 
-wine_prefix "$work/wine"
 # Runs a Windows command in a Wine session in a private network namespace
 # that holds one Ethernet adapter; prints its output, "|" and its exit status.
 in_wine() { wine_run 'add lan7 7 02:00:00:00:00:07' "$@"; }
@@ -91,21 +92,28 @@ in_wine() { wine_run 'add lan7 7 02:00:00:00:00:07' "$@"; }
 library_files=$(printf '%s\n' LICENSE README.md primary-mac.exe primary-mac.dll libprimary-mac.dll.a \
     primary-mac.lib primary-mac.def libprimary-mac.a primary-mac.h | sort | xargs)
 for build in "${windows_builds[@]}"; do
-    # Where each installs on 64-bit Windows, and its view of the registry.
-    flavour=win32 folder="Program Files (x86)/primary-mac" registry=32
-    [[ "$(file -b "$build/primary-mac.exe")" != PE32+* ]] ||
-        flavour=win64 folder="Program Files/primary-mac" registry=64
+    # Each flavour's view of the registry.
+    flavour=win32 registry=32
+    [[ "$(file -b "$build/primary-mac.exe")" != PE32+* ]] || flavour=win64 registry=64
     (cd "$build" && cpack -B "$work/$flavour" >/dev/null) || { echo "FAIL: cpack ($flavour)"; exit 1; }
     expect "$flavour zip holds the executable, README, licence and library" \
         "primary-mac-$version-$flavour.zip: $library_files" \
         "$(cd "$work/$flavour" && echo "$(echo *.zip):" $(unzip -Z1 ./*.zip | sort))"
 
+    # The flavour's own Wine; where the kernel runs no 32-bit programs, the
+    # 64-bit one installs the win32 MSI all the same, into the folder that
+    # 64-bit Windows keeps for 32-bit programs.
+    wine_flavour=$flavour folder="Program Files/primary-mac"
+    if [ $flavour = win32 ] && ! kernel_runs_i386; then
+        wine_flavour=win64 folder="Program Files (x86)/primary-mac"
+    fi
+    wine_prefix "$work/wine-$flavour" "$wine_flavour" "$work"
     msi=$work/$flavour/primary-mac-$version-$flavour.msi
     windows_folder="C:\\${folder//\//\\}"
     expect "$flavour msi installs silently" "|0" "$(in_wine msiexec /i "$msi" /qn)"
     expect "$flavour msi: the executable, README, licence and library in $windows_folder" \
         "$library_files" "$(ls "$WINEPREFIX/drive_c/$folder" 2>&1 | sort | xargs)"
-    if [ $flavour = win64 ] || kernel_runs_i386; then
+    if [ $wine_flavour = $flavour ]; then
         expect "$flavour msi: the installed program answers" "02-00-00-00-00-07|0" \
             "$(in_wine "$windows_folder\\primary-mac.exe")"
     else

@@ -79,13 +79,20 @@ require_namespaces() { # flag...
 # Whether this kernel runs 32-bit x86 programs. Some run 64-bit ones only (IA-32
 # emulation off: some virtual machines, kernels booted with ia32_emulation=0),
 # and executing any i386 program there fails with "Exec format error". Tried
-# on Wine's 32-bit loader, which the test command installs, or on the program
-# that PRIMARY_MAC_I386_PROBE names.
+# once, on the smallest such program, made with binutils' as and ld.
 kernel_runs_i386() {
-    local probe=${PRIMARY_MAC_I386_PROBE:-/usr/lib/wine/wine} error
-    [ -f "$probe" ] || missing "no $probe to try a 32-bit x86 program with (wine32:i386)"
-    error=$("$probe" --version 2>&1 >/dev/null) && return 0
-    ! grep -q 'Exec format error' <<<"$error"
+    if [ -z "${kernel_i386:-}" ]; then
+        local probe error
+        probe=$(mktemp) || exit 1
+        printf '.globl _start\n_start:\n movl $1, %%eax\n xorl %%ebx, %%ebx\n int $0x80\n' |
+            as --32 -o "$probe.o" - && ld -m elf_i386 -o "$probe" "$probe.o" ||
+            missing "cannot make a 32-bit x86 program to try the kernel with (binutils)"
+        error=$("$probe" 2>&1) && kernel_i386=yes
+        grep -q 'Exec format error' <<<"$error" && kernel_i386=no
+        rm -f "$probe" "$probe.o"
+        kernel_i386=${kernel_i386:-yes}
+    fi
+    [ "$kernel_i386" = yes ]
 }
 
 # The one line that stands for the cases which run a 32-bit program, where the
@@ -113,24 +120,41 @@ windows_flavour() { # flavour [DLL]
     esac
 }
 
-# Wine, through a loader that this kernel runs. /usr/bin/wine starts Wine's
-# 32-bit loader whenever wine32 is installed, even for a 64-bit program; where
-# the kernel runs no 32-bit programs its 64-bit loader is called directly, and
-# that runs 64-bit programs and installs MSIs of both flavours.
-#
-# Makes a fresh Wine prefix in the given directory, for every later wine_run.
-# Making one takes a while; it is done in a network namespace of its own, so
-# that its wineserver is gone with it.
-wine_prefix() { # directory
-    require wine wineserver unshare ip
+# The 32-bit Wine's root (i386_root.sh), which needs nothing of the host's
+# architectures.
+i386_root=$(dirname "${BASH_SOURCE[0]}")/lib/i386_root.sh
+
+# Sets up the Wine of a flavour, with a fresh prefix in the given directory,
+# for every later wine_run: `wine`, the command that runs a Windows program,
+# and `wineserver`. win64: the host's wine64 (which also installs a win32
+# MSI, but runs no 32-bit program). win32: the
+# 32-bit Wine of the i386 root, made first if need be (where it cannot be
+# made, the cases skip, or fail under CI, with the cause), which sees the
+# prefix and each shared directory at its own path. Making a prefix takes a
+# while; it is done in a network namespace of its own, so that its
+# wineserver is gone with it.
+wine_prefix() { # directory flavour [shared directory...]
+    require unshare ip
+    mkdir -p "$1"
     export WINEDEBUG=-all WINEPREFIX=$1
-    wine_loader=wine
-    if ! kernel_runs_i386; then
+    case $2 in
+    win32)
+        local error
+        { error=$("$i386_root" make 2>&1 >&3); } 3>&1 || missing "$error"
+        unset WINELOADER
+        wine=("$i386_root" run "$1" "${@:3}" -- wine)
+        wineserver=("$i386_root" run "$1" "${@:3}" -- wineserver)
+        ;;
+    win64)
+        # The loader that Wine starts its own programs with, too.
         export WINELOADER=/usr/lib/wine/wine64
-        wine_loader=$WINELOADER
-        [ -x "$wine_loader" ] || missing "no $wine_loader (wine64)"
-    fi
-    unshare -n bash -c '"$0" wineboot -i >/dev/null 2>&1; wineserver -w' "$wine_loader"
+        [ -x "$WINELOADER" ] || missing "no $WINELOADER (wine64)"
+        wine=("$WINELOADER") wineserver=(/usr/lib/wine/wineserver64)
+        ;;
+    *) echo "unknown flavour $2" >&2 && exit 2 ;;
+    esac
+    unshare -n bash -c '"${@:2:$1}" wineboot -i >/dev/null 2>&1; "${@:$1+2}" -w' \
+        wine_prefix "${#wine[@]}" "${wine[@]}" "${wineserver[@]}"
 }
 
 # Runs a Windows program with its arguments in a Wine session of its own, in a
@@ -145,7 +169,7 @@ wine_run() { # setup program [args...]
         add() { ip link add name "$1" index "$2" address "$3" type ifb; }
         '"$setup"'
         status=0
-        ${via:-} '"$(printf %q "$wine_loader")"' "$0" "$@" || status=$?
-        wineserver -w
+        ${via:-} '"$(printf '%q ' "${wine[@]}")"' "$0" "$@" || status=$?
+        '"$(printf '%q ' "${wineserver[@]}")"' -w
         printf "|%d" $status' "$@"
 }

@@ -76,7 +76,7 @@ expect "linked with primary-mac.lib, imports the calls from primary-mac.dll" \
 
 [ "$(id -u)" = 0 ] || missing "the Wine cases need root"
 stop_without_i386 "$flavour" "the win32 DLL's Wine cases"
-wine_prefix "$work"
+wine_prefix "$work/prefix" "$flavour" "$work" "$build"
 
 # The same programs and DLL beside an iphlpapi.dll planted there, which Wine
 # takes as Windows would when told to (WINEDLLOVERRIDES): its address is

@@ -52,7 +52,7 @@ stop_without_i386 "$flavour" "the win32 executable's Wine cases"
 
 prefix=$(mktemp -d /tmp/primary-mac-wine.XXXXXX)
 trap 'rm -rf "$prefix"' EXIT
-wine_prefix "$prefix"
+wine_prefix "$prefix" "$flavour" "$(dirname "$exe")"
 
 run() { wine_run "$1" "$exe" "${@:2}"; } # setup [args...]
 
