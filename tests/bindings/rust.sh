@@ -65,7 +65,7 @@ expect "system feature: the example answers as the program" "$(outcome "$program
 in_crate "${debian_cargo[@]}" build --offline --quiet --target x86_64-pc-windows-gnu \
     --example primary-mac || { echo "FAIL: the crate does not build for Windows"; exit 1; }
 [ "$(id -u)" = 0 ] || missing "the Wine and private namespace cases need root"
-wine_prefix "$work/wine"
+wine_prefix "$work/wine" win64
 windows_example=$CARGO_TARGET_DIR/x86_64-pc-windows-gnu/debug/examples/primary-mac.exe
 for setup in 'add lan7 7 02:00:00:00:00:07' ":"; do
     expect "Windows example, $setup: as the win64 program" "$(wine_run "$setup" "$windows_program")" \
