@@ -67,9 +67,11 @@ in_crate "${debian_cargo[@]}" build --offline --quiet --target x86_64-pc-windows
 [ "$(id -u)" = 0 ] || missing "the Wine and private namespace cases need root"
 wine_prefix "$work/wine" win64
 windows_example=$CARGO_TARGET_DIR/x86_64-pc-windows-gnu/debug/examples/primary-mac.exe
-for setup in 'add lan7 7 02:00:00:00:00:07' ":"; do
-    expect "Windows example, $setup: as the win64 program" "$(wine_run "$setup" "$windows_program")" \
-        "$(wine_run "$setup" "$windows_example")"
+windows_cases=("an Ethernet adapter" "add lan7 7 02:00:00:00:00:07" "no adapter" ":")
+for ((case = 0; case < ${#windows_cases[@]}; case += 2)); do
+    answer=$(wine_run "${windows_cases[case + 1]}" "$windows_program")
+    expect "Windows example, ${windows_cases[case]}: as the win64 program ($answer)" "$answer" \
+        "$(wine_run "${windows_cases[case + 1]}" "$windows_example")"
 done
 
 example=rust:examples/primary-mac.rs
