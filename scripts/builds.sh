@@ -9,7 +9,11 @@ builds() {
 
 # The language packages of bindings/ that a release makes a file of
 # (scripts/pack-binding.sh); the others ship in the source tarball.
-released_bindings="python node rust"
+released_bindings="python node rust dotnet"
+
+# The .NET runtimes that the NuGet package carries the library for, each
+# with the build of builds.txt that makes it (RUNTIME=PRESET).
+dotnet_runtimes="linux-x64=native linux-arm64=linux-arm64 win-x86=win32 win-x64=win64"
 
 # The project's version, as project() in CMakeLists.txt sets it.
 project_version() {

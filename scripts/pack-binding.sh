@@ -28,6 +28,104 @@ trap 'rm -rf "$stage"' EXIT
 cp -r "bindings/$language" "$stage/package"
 cp LICENSE "$stage/package/"
 
+# The NuGet package, laid out as NuGet's own packer lays it out, with no .NET
+# SDK: a zip of the nuspec, the parts of the Open Packaging Conventions that
+# NuGet adds (the relationships, the content types and the core properties,
+# named by the files' SHA-512 as its deterministic mode names them), the class
+# compiled for netstandard2.0, and a library for each runtime of
+# dotnet_runtimes (builds.sh) whose build builds.txt has.
+nuget_package() { # version
+    local version=$1 nupkg=$stage/nupkg runtime preset file api=/usr/lib/mono/4.7.1-api
+    mkdir -p "$nupkg/lib/netstandard2.0"
+    # mono's netstandard.dll only forwards its types to mscorlib, which mcs
+    # needs beside it: the API of .NET Framework 4.7.1, which implements .NET
+    # Standard 2.0, and every later .NET carries mscorlib's names too.
+    printf '%s\n' "[assembly: System.Reflection.AssemblyVersion(\"$version.0\")]" \
+        "[assembly: System.Reflection.AssemblyInformationalVersion(\"$version\")]" \
+        '[assembly: System.Runtime.Versioning.TargetFramework(".NETStandard,Version=v2.0")]' \
+        >"$stage/AssemblyInfo.cs"
+    mcs -deterministic -warnaserror+ -target:library -nostdlib -r:"$api/mscorlib.dll" \
+        -r:"$api/Facades/netstandard.dll" -out:"$nupkg/lib/netstandard2.0/PrimaryMac.dll" \
+        -doc:"$nupkg/lib/netstandard2.0/PrimaryMac.xml" PrimaryMac.cs "$stage/AssemblyInfo.cs"
+    # Named as .NET's DllImport("primary-mac") looks for it: primary-mac.dll
+    # on Windows, libprimary-mac.so on Linux.
+    for runtime in $dotnet_runtimes; do
+        preset=${runtime#*=}
+        runtime=${runtime%%=*}
+        if ! builds | awk -v preset="$preset" '$1 == preset { found = 1 } END { exit !found }'; then
+            echo "pack-binding.sh: no $preset build in builds.txt: no library for $runtime" >&2
+            continue
+        fi
+        file=libprimary-mac.so
+        [ "${runtime%%-*}" != win ] || file=primary-mac.dll
+        [ -f "$build_root/$preset/$file" ] ||
+            { echo "pack-binding.sh: no $build_root/$preset/$file: build $preset first" >&2 && exit 1; }
+        mkdir -p "$nupkg/runtimes/$runtime/native"
+        cp -L "$build_root/$preset/$file" "$nupkg/runtimes/$runtime/native/"
+    done
+    cp README.md LICENSE "$nupkg/"
+    sed "s/\\\$version\\\$/$version/" PrimaryMac.nuspec >"$nupkg/PrimaryMac.nuspec"
+
+    local files properties extension
+    cd "$nupkg"
+    mapfile -t files < <(find . -type f ! -name '*.nuspec' -printf '%P\n' | LC_ALL=C sort)
+    properties=package/services/metadata/core-properties/$(cat "${files[@]}" | sha512_name 32).psmdcp
+    mkdir -p _rels "${properties%/*}"
+    {
+        echo '<?xml version="1.0" encoding="utf-8"?>'
+        echo '<Relationships xmlns="http://schemas.openxmlformats.org/package/2006/relationships">'
+        relationship http://schemas.microsoft.com/packaging/2010/07/manifest PrimaryMac.nuspec
+        relationship http://schemas.openxmlformats.org/package/2006/relationships/metadata/core-properties \
+            "$properties"
+        echo '</Relationships>'
+    } >_rels/.rels
+    {
+        echo '<?xml version="1.0" encoding="utf-8"?>'
+        echo '<Types xmlns="http://schemas.openxmlformats.org/package/2006/content-types">'
+        echo '  <Default Extension="rels" ContentType="application/vnd.openxmlformats-package.relationships+xml" />'
+        echo '  <Default Extension="psmdcp" ContentType="application/vnd.openxmlformats-package.core-properties+xml" />'
+        for extension in $(printf '%s\n' "${files[@]##*/}" PrimaryMac.nuspec | sed -n 's/.*\.//p' | sort -u); do
+            echo "  <Default Extension=\"$extension\" ContentType=\"application/octet\" />"
+        done
+        for file in "${files[@]}"; do
+            [[ ${file##*/} == *.* ]] ||
+                echo "  <Override PartName=\"/$file\" ContentType=\"application/octet\" />"
+        done
+        echo '</Types>'
+    } >'[Content_Types].xml'
+    {
+        echo '<?xml version="1.0" encoding="utf-8"?>'
+        echo '<coreProperties xmlns:dc="http://purl.org/dc/elements/1.1/" xmlns:dcterms="http://purl.org/dc/terms/" xmlns:xsi="http://www.w3.org/2001/XMLSchema-instance" xmlns="http://schemas.openxmlformats.org/package/2006/metadata/core-properties">'
+        sed -n 's|^ *<authors>\(.*\)</authors>$|  <dc:creator>\1</dc:creator>|p
+            s|^ *<description>\(.*\)</description>$|  <dc:description>\1</dc:description>|p
+            s|^ *<id>\(.*\)</id>$|  <dc:identifier>\1</dc:identifier>|p
+            s|^ *<version>\(.*\)</version>$|  <version>\1</version>|p
+            s|^ *<tags>\(.*\)</tags>$|  <keywords>\1</keywords>|p' PrimaryMac.nuspec
+        echo '  <lastModifiedBy>primary-mac scripts/pack-binding.sh</lastModifiedBy>'
+        echo '</coreProperties>'
+    } >"$properties"
+
+    # In NuGet's order; the zip's times in UTC, whatever the caller's zone.
+    find . -type d -exec chmod 755 {} + -o -type f -exec chmod 644 {} +
+    find . -exec touch -h -d "@$SOURCE_DATE_EPOCH" {} +
+    rm -f "$outdir/PrimaryMac.$version.nupkg"
+    TZ=UTC zip -q -X -D -nw -9 "$outdir/PrimaryMac.$version.nupkg" _rels/.rels PrimaryMac.nuspec \
+        "${files[@]}" '[Content_Types].xml' "$properties"
+}
+
+# A relationship of the package to one of its parts, with the Id that NuGet
+# gives it.
+relationship() { # type part
+    printf '  <Relationship Type="%s" Target="/%s" Id="R%s" />\n' "$1" "$2" \
+        "$(printf /%s "$2" | sha512_name 16)"
+}
+
+# The first DIGITS upper-case hexadecimal digits of its input's SHA-512, as
+# NuGet names the parts it adds.
+sha512_name() { # digits
+    sha512sum | cut -c "1-$1" | tr a-f A-F
+}
+
 cd "$stage/package"
 case $language in
 python) # Debian's python3 and its build tools, no package index: the sdist,
@@ -49,6 +147,9 @@ rust) # The C library's sources, which build.rs compiles, in library/. Debian's
     CARGO_TARGET_DIR=$stage/target RUSTC=/usr/bin/rustc /usr/bin/cargo package --offline \
         --no-verify --quiet
     cp "$stage"/target/package/*.crate "$outdir/"
+    ;;
+dotnet)
+    nuget_package "$version"
     ;;
 *)
     echo "pack-binding.sh: no package for $language" >&2

@@ -29,7 +29,7 @@ while read -r preset _ _ _ ships _; do
 done < <(builds)
 # The language packages that their own registries take.
 for language in $released_bindings; do
-    scripts/pack-binding.sh "$language" dist
+    scripts/pack-binding.sh "$language" dist "$root"
 done
 
 if [ -e .git ]; then
