@@ -88,20 +88,27 @@ fn build_library() {
     }
     // The caller's flags last, so that they win.
     if let Some(extra) = tool_var("CXXFLAGS", &target) {
-        flags.extend(extra.to_string_lossy().split_whitespace().map(OsString::from));
+        flags.extend(
+            extra
+                .to_string_lossy()
+                .split_whitespace()
+                .map(OsString::from),
+        );
     }
 
-    let objects = compile(
-        &compiler,
-        &flags,
-        &root,
-        COMMON_SOURCES.iter().chain(platform_sources),
-        &out_dir,
-    );
+    let sources: Vec<&str> = COMMON_SOURCES
+        .iter()
+        .chain(platform_sources)
+        .copied()
+        .collect();
+    let objects = compile(&compiler, &flags, &root, &sources, &out_dir);
     let archive = out_dir.join("libprimary-mac.a");
     let _ = std::fs::remove_file(&archive);
     let archiver = tool("AR", &target, "ar", "ar");
-    run(Command::new(&archiver).arg("crs").arg(&archive).args(&objects));
+    run(Command::new(&archiver)
+        .arg("crs")
+        .arg(&archive)
+        .args(&objects));
     println!("cargo:rustc-link-search=native={}", out_dir.display());
     println!("cargo:rustc-link-lib=static=primary-mac");
     println!("cargo:rerun-if-changed={}", root.join("include").display());
@@ -122,11 +129,11 @@ fn sources_root() -> PathBuf {
 
 /// Compiles each source into OUT_DIR, up to NUM_JOBS at a time, and returns
 /// the objects.
-fn compile<'a>(
+fn compile(
     compiler: &OsString,
     flags: &[OsString],
     root: &Path,
-    sources: impl Iterator<Item = &'a &'a str>,
+    sources: &[&str],
     out_dir: &Path,
 ) -> Vec<PathBuf> {
     let jobs = env::var("NUM_JOBS")
@@ -134,14 +141,18 @@ fn compile<'a>(
         .and_then(|jobs| jobs.parse().ok())
         .unwrap_or(1usize)
         .max(1);
-    let sources: Vec<&str> = sources.copied().collect();
     let mut objects = Vec::new();
     for batch in sources.chunks(jobs) {
         let mut running = Vec::new();
         for source in batch {
             let object = out_dir.join(source.replace('/', "_")).with_extension("o");
             let mut command = Command::new(compiler);
-            command.args(flags).arg("-c").arg(root.join(source)).arg("-o").arg(&object);
+            command
+                .args(flags)
+                .arg("-c")
+                .arg(root.join(source))
+                .arg("-o")
+                .arg(&object);
             let child = command
                 .spawn()
                 .unwrap_or_else(|error| fail(&format!("cannot run {command:?}: {error}")));
@@ -229,14 +240,20 @@ fn tool(name: &str, target: &str, cross_name: &str, native_name: &str) -> OsStri
     }
     match cross_prefix(target) {
         Some(prefix) => format!("{prefix}-{cross_name}").into(),
-        None => fail(&format!("no {name} known for {target}: set {name}_{target}")),
+        None => fail(&format!(
+            "no {name} known for {target}: set {name}_{target}"
+        )),
     }
 }
 
 /// The first of NAME_<target>, NAME_<target with underscores>, TARGET_NAME
 /// (HOST_NAME when the target is the host) and NAME that is set.
 fn tool_var(name: &str, target: &str) -> Option<OsString> {
-    let kind = if target == var("HOST") { "HOST" } else { "TARGET" };
+    let kind = if target == var("HOST") {
+        "HOST"
+    } else {
+        "TARGET"
+    };
     [
         format!("{name}_{target}"),
         format!("{name}_{}", target.replace('-', "_")),
@@ -257,9 +274,15 @@ fn tool_var(name: &str, target: &str) -> Option<OsString> {
 fn cross_prefix(target: &str) -> Option<String> {
     let arch = var("CARGO_CFG_TARGET_ARCH");
     let arch = if arch == "x86" { "i686" } else { arch.as_str() };
-    match (var("CARGO_CFG_TARGET_OS").as_str(), var("CARGO_CFG_TARGET_ENV").as_str()) {
+    match (
+        var("CARGO_CFG_TARGET_OS").as_str(),
+        var("CARGO_CFG_TARGET_ENV").as_str(),
+    ) {
         ("windows", "gnu") => Some(format!("{arch}-w64-mingw32")),
-        ("linux", "gnu") => target.rsplit('-').next().map(|abi| format!("{arch}-linux-{abi}")),
+        ("linux", "gnu") => target
+            .rsplit('-')
+            .next()
+            .map(|abi| format!("{arch}-linux-{abi}")),
         _ => None,
     }
 }
