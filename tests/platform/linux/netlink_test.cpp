@@ -236,6 +236,16 @@ std::vector<Datagram> TwentyAdapters(uint32_t sequence) {
     return {Kernel(first), Kernel(second)};
 }
 
+// Twenty adapters in hardware order: those after the sixteenth sort after
+// every adapter kept.
+std::vector<Datagram> TwentyInHardwareOrder(uint32_t sequence) {
+    std::vector<Bytes> links;
+    for (int nic = 20; nic >= 1; --nic)
+        links.push_back(Nic(sequence, nic));
+    links.push_back(Done(sequence));
+    return {Kernel(links)};
+}
+
 std::vector<Datagram> Interrupted(uint32_t sequence) {
     return {Kernel({Nic(sequence, 2, NLM_F_DUMP_INTR), Done(sequence)})};
 }
@@ -249,6 +259,11 @@ const DumpCase kDumps[] = {
      {9, 5, 3},
      ""},
     {"FirstSixteenOfTwenty", {TwentyAdapters}, AdapterQuery::kListed, Descending(20, 5), ""},
+    {"FirstSixteenOfTwentyInOrder",
+     {TwentyInHardwareOrder},
+     AdapterQuery::kListed,
+     Descending(20, 5),
+     ""},
     {"RepresentorsNotListed",
      {[](uint32_t s) {
          return std::vector{

@@ -130,9 +130,11 @@ TEST_P(HardwareOrderTest, FirstComesFirst) {
 
 const OrderCase kOrders[] = {
     // Removability: built in, then hard-wired USB (behind a root hub that
-    // says "unknown"), then removable.
+    // says "unknown"), then removable, or a port that a hub does not
+    // describe ("unknown").
     {"BuiltInBeforeFixedUsb", "enp3s0", "bmc0"},
     {"FixedUsbBeforeRemovable", "bmc0", "dongle2"},
+    {"FixedUsbBeforeUnknown", "bmc0", "dongle1"},
     // A universally administered (burned-in) address before a local one: a
     // USB Ethernet adapter before a tethered phone on a lower bus.
     {"LocalAfterUniversal", "dongle10", "usb0"},
