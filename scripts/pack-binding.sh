@@ -34,8 +34,8 @@ cp LICENSE "$stage/package/"
 # named by the files' SHA-512 as its deterministic mode names them), the class
 # compiled for netstandard2.0, and a library for each runtime of
 # dotnet_runtimes (builds.sh) whose build builds.txt has.
-nuget_package() { # version
-    local version=$1 nupkg=$stage/nupkg runtime preset file api=/usr/lib/mono/4.7.1-api
+nuget_package() {
+    local nupkg=$stage/nupkg runtime preset file api=/usr/lib/mono/4.7.1-api
     mkdir -p "$nupkg/lib/netstandard2.0"
     # mono's netstandard.dll only forwards its types to mscorlib, which mcs
     # needs beside it: the API of .NET Framework 4.7.1, which implements .NET
@@ -149,7 +149,7 @@ rust) # The C library's sources, which build.rs compiles, in library/. Debian's
     cp "$stage"/target/package/*.crate "$outdir/"
     ;;
 dotnet)
-    nuget_package "$version"
+    nuget_package
     ;;
 *)
     echo "pack-binding.sh: no package for $language" >&2
