@@ -17,6 +17,7 @@ build_root=${3:-$(dirname "$0")/../build}
 [ ! -d "$build_root" ] || build_root=$(cd "$build_root" && pwd)
 cd "$(dirname "$0")/.."
 project=$PWD
+# shellcheck source=scripts/builds.sh
 source "$project/scripts/builds.sh"
 version=$(project_version)
 export SOURCE_DATE_EPOCH
