@@ -40,6 +40,7 @@ source "$tests/../scripts/builds.sh"
 language=$1
 program=$2
 build=$3
+# shellcheck disable=SC2034 # for the language's recipe
 build_root=${4:-$(dirname "$build")}
 package=$(cd "$tests/../bindings/$language" && pwd)
 [ -f "$program" ] || missing "no $program: build it first"
