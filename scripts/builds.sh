@@ -24,7 +24,7 @@ library_builds() {
 
 # The language packages of bindings/ that a release makes a file of
 # (scripts/pack-binding.sh); the others ship in the source tarball.
-released_bindings="python node rust"
+released_bindings="python node rust dotnet"
 
 # The project's version, as project() in CMakeLists.txt sets it.
 project_version() {

@@ -13,7 +13,7 @@ source "$(dirname "$0")/testlib.sh"
 source "$(dirname "$0")/../scripts/builds.sh"
 source_dir=$1
 require cmake cpack sha256sum tar gzip dpkg-shlibdeps rpmbuild wixl clang-format clang-tidy \
-    npm cargo /usr/bin/python3 \
+    npm /usr/bin/cargo /usr/bin/python3 mcs zip \
     $(builds | awk '{ print $3 }' | sort -u)
 unset SOURCE_DATE_EPOCH
 
@@ -72,6 +72,7 @@ for language in $released_bindings; do
         ;;
     node) artifacts+=("primary-mac-$version.tgz") ;;
     rust) artifacts+=("primary-mac-$version.crate") ;;
+    dotnet) artifacts+=("PrimaryMac.$version.nupkg") ;;
     *) artifacts+=("($language: no name known)") ;;
     esac
 done

@@ -68,6 +68,7 @@ namespace PrimaryMacAddress
     /// </summary>
     public sealed class PrimaryMacException : Exception
     {
+        /// <summary>A failed query, with the library's cause as its message.</summary>
         public PrimaryMacException(string cause) : base(cause)
         {
         }

@@ -8,20 +8,22 @@
 # the project's version. Without root, or without the language's tools, the
 # cases skip, except under CI.
 #
-#   bindings_test.sh LANGUAGE PROGRAM BUILD ROOT
+#   bindings_test.sh LANGUAGE PROGRAM BUILD [BUILD_ROOT]
 #
 # BUILD is the native build tree, installed here with cmake --install into a
-# staging directory; ROOT holds the build trees whose libraries the packages
-# that carry it take (pack-binding.sh). LANGUAGE names tests/bindings/LANGUAGE.sh, which runs
-# with the library's files on the tools' paths (PKG_CONFIG_PATH,
-# LD_LIBRARY_PATH, PRIMARY_MAC_LIB_DIR) and sets, for the work directory
-# $work and the package's folder $package:
+# staging directory; BUILD_ROOT (default: BUILD's parent) holds the tree of
+# each build of scripts/builds.txt, BUILD_ROOT/<preset>, for the packages that
+# carry the library built. LANGUAGE names tests/bindings/LANGUAGE.sh, which
+# runs with the library's files on the tools' paths (PKG_CONFIG_PATH,
+# LD_LIBRARY_PATH, PRIMARY_MAC_LIB_DIR; `files` is their prefix) and sets,
+# for the work directory $work and the package's folder $package:
 #  - `version`, the version that the package declares (empty for one that
 #    ships in the source tarball and declares none);
 #  - `example`, the README's example for the language, as FENCE:FILE (the
 #    fence's language, the file in the package's folder), and `run_example`,
-#    shell code that runs it as installed;
-#  - `run_tests`, shell code that runs the package's own tests.
+#    the command that runs it as installed;
+#  - `run_tests`, the command that runs the package's own tests.
+# Each command is an array of its words, or a string of shell code.
 # In each case the package's tests see the program's answer there:
 # PRIMARY_MAC_EXPECTED_OUTCOME is found, no_adapter or failed,
 # PRIMARY_MAC_EXPECTED_MAC the address (empty but when found),
@@ -38,7 +40,8 @@ source "$tests/../scripts/builds.sh"
 language=$1
 program=$2
 build=$3
-root=$4
+# shellcheck disable=SC2034 # for the language's recipe
+build_root=${4:-$(dirname "$build")}
 package=$(cd "$tests/../bindings/$language" && pwd)
 [ -f "$program" ] || missing "no $program: build it first"
 require cmake pkg-config
@@ -54,6 +57,16 @@ source "$tests/bindings/$language.sh"
     expect "$language: the package's version is the project's" "$PRIMARY_MAC_EXPECTED_VERSION" "$version"
 expect_readme_example "${example%%:*}" "$package/${example#*:}"
 
+# A recipe's command (run_example, run_tests) as shell code.
+command_code() { # name
+    local -n words=$1
+    if [[ $(declare -p "$1") == "declare -a"* ]]; then
+        printf '%q ' "${words[@]}"
+    else
+        printf '%s' "$words"
+    fi
+}
+
 # In a case: the program's outcome, the example's, and the status of the
 # package's tests with their output, each ended by a NUL.
 in_each() { # flags setup
@@ -65,8 +78,8 @@ in_each() { # flags setup
         [ -n "$answer" ] || PRIMARY_MAC_EXPECTED_OUTCOME=no_adapter
         [ "$status" = 0 ] || PRIMARY_MAC_EXPECTED_OUTCOME=failed
         outcome "$1" 2>&1; printf "\0"
-        outcome '"$run_example"' 2>&1; printf "\0"
-        ( '"$run_tests"' ) >"$2/tests" 2>&1; printf "%d\0" $?
+        outcome '"$(command_code run_example)"' 2>&1; printf "\0"
+        ( '"$(command_code run_tests)"' ) >"$2/tests" 2>&1; printf "%d\0" $?
         cat "$2/tests"; printf "\0"' "$program" "$work"
 }
 check() { # case flags setup

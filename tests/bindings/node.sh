@@ -13,7 +13,7 @@ source "$tests/bindings/linux_library.sh"
 arm64_root=/usr/aarch64-linux-gnu
 [ -f "$arm64_root/lib/libstdc++.so.6" ] ||
     missing "no C and C++ libraries for arm64 in $arm64_root (g++-aarch64-linux-gnu)"
-"$tests/../scripts/pack-binding.sh" node "$work/dist" "$root" >"$work/log" 2>&1 ||
+"$tests/../scripts/pack-binding.sh" node "$work/dist" "$build_root" >"$work/log" 2>&1 ||
     { cat "$work/log"; echo "FAIL: scripts/pack-binding.sh node"; exit 1; }
 tarball=("$work"/dist/primary-mac-*.tgz)
 mkdir "$work/packed" && tar -xzf "${tarball[0]}" -C "$work/packed" --strip-components=1
