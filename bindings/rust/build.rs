@@ -14,24 +14,9 @@ use std::ffi::OsString;
 use std::path::{Path, PathBuf};
 use std::process::{self, Command};
 
-/// The library's sources, under the sources' root, for every target and for
-/// each target OS: the call, the scan and the trace line, then the OS's
-/// adapter query and lock.
-const COMMON_SOURCES: &[&str] = &["src/library.cpp", "src/scan.cpp", "src/trace.cpp"];
-const LINUX_SOURCES: &[&str] = &[
-    "src/platform/linux/adapters.cpp",
-    "src/platform/linux/netlink.cpp",
-    "src/platform/linux/sysfs.cpp",
-    "src/platform/linux/hardware_order.cpp",
-    "src/platform/linux/adapter_record.cpp",
-    "src/platform/linux/lock.cpp",
-];
-const WINDOWS_SOURCES: &[&str] = &[
-    "src/platform/win/adapters.cpp",
-    "src/platform/win/lowest_adapters.cpp",
-    "src/platform/win/system_library.cpp",
-    "src/platform/win/lock.cpp",
-];
+/// The program's own files, which the library leaves out of its folders: its
+/// entry point, its standard output and its process settings.
+const PROGRAM_SOURCES: &[&str] = &["main.cpp", "output.cpp", "process.cpp"];
 
 fn main() {
     println!("cargo:rerun-if-changed=build.rs");
@@ -46,9 +31,9 @@ fn main() {
 fn build_library() {
     let target = var("TARGET");
     let os = var("CARGO_CFG_TARGET_OS");
-    let platform_sources = match (os.as_str(), var("CARGO_CFG_TARGET_ENV").as_str()) {
-        ("linux", _) => LINUX_SOURCES,
-        ("windows", "gnu") => WINDOWS_SOURCES,
+    let platform = match (os.as_str(), var("CARGO_CFG_TARGET_ENV").as_str()) {
+        ("linux", _) => "linux",
+        ("windows", "gnu") => "win",
         _ => fail(&format!(
             "no bundled build of the primary-mac library for {target}: enable the crate's \
              `system` feature and set PRIMARY_MAC_LIB_DIR to a folder that holds the library \
@@ -96,11 +81,10 @@ fn build_library() {
         );
     }
 
-    let sources: Vec<&str> = COMMON_SOURCES
-        .iter()
-        .chain(platform_sources)
-        .copied()
-        .collect();
+    let mut sources = library_sources(&root.join("src"));
+    sources.extend(library_sources(
+        &root.join("src").join("platform").join(platform),
+    ));
     let objects = compile(&compiler, &flags, &root, &sources, &out_dir);
     let archive = out_dir.join("libprimary-mac.a");
     let _ = std::fs::remove_file(&archive);
@@ -113,6 +97,23 @@ fn build_library() {
     println!("cargo:rustc-link-lib=static=primary-mac");
     println!("cargo:rerun-if-changed={}", root.join("include").display());
     println!("cargo:rerun-if-changed={}", root.join("src").display());
+}
+
+/// The library's sources in `folder`: its C++ files but the program's own, in
+/// order.
+fn library_sources(folder: &Path) -> Vec<PathBuf> {
+    let entries = std::fs::read_dir(folder)
+        .unwrap_or_else(|error| fail(&format!("cannot read {}: {error}", folder.display())));
+    let mut sources: Vec<PathBuf> = entries
+        .filter_map(|entry| entry.ok().map(|entry| entry.path()))
+        .filter(|path| {
+            path.extension()
+                .map_or(false, |extension| extension == "cpp")
+                && !PROGRAM_SOURCES.iter().any(|name| path.ends_with(name))
+        })
+        .collect();
+    sources.sort();
+    sources
 }
 
 /// Where the library's sources are: library/ in the released crate, the
@@ -133,7 +134,7 @@ fn compile(
     compiler: &OsString,
     flags: &[OsString],
     root: &Path,
-    sources: &[&str],
+    sources: &[PathBuf],
     out_dir: &Path,
 ) -> Vec<PathBuf> {
     let jobs = env::var("NUM_JOBS")
@@ -145,12 +146,19 @@ fn compile(
     for batch in sources.chunks(jobs) {
         let mut running = Vec::new();
         for source in batch {
-            let object = out_dir.join(source.replace('/', "_")).with_extension("o");
+            // Named by its path under the root: src_platform_linux_lock.o.
+            let name = source
+                .strip_prefix(root)
+                .unwrap_or(source)
+                .to_string_lossy();
+            let object = out_dir
+                .join(name.replace(['/', '\\'], "_"))
+                .with_extension("o");
             let mut command = Command::new(compiler);
             command
                 .args(flags)
                 .arg("-c")
-                .arg(root.join(source))
+                .arg(source)
                 .arg("-o")
                 .arg(&object);
             let child = command
