@@ -31,14 +31,15 @@ expect() {
     fi
 }
 
-# The code of the README's ```FENCE blocks, as users copy it.
-readme_block() { # fence
-    sed -n '/^```'"$1"'$/,/^```$/{/^```/d;p}' "$(dirname "${BASH_SOURCE[0]}")/../README.md"
+# The code of a README's ```FENCE blocks, as users copy it: the project's
+# README unless another is named.
+readme_block() { # fence [readme]
+    sed -n '/^```'"$1"'$/,/^```$/{/^```/d;p}' "${2:-$(dirname "${BASH_SOURCE[0]}")/../README.md}"
 }
 
-# Records that the README's ```FENCE example is the file a test runs.
-expect_readme_example() { # fence file
-    expect "README's $1 example is ${2##*/}" "$(cat "$2")" "$(readme_block "$1")"
+# Records that a README's ```FENCE example is the file a test runs.
+expect_readme_example() { # fence file [readme]
+    expect "${3:-README}: its $1 example is ${2##*/}" "$(cat "$2")" "$(readme_block "$1" "${3:-}")"
 }
 
 # Runs a command and shows its whole output, then "|" and its exit status, so

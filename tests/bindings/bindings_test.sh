@@ -2,8 +2,8 @@
 # A language's package over the library, as that language's users take it:
 # made and installed with the language's own tools against the library's
 # installed files, then, in each case of cases.sh, its own tests check its
-# call against what the program answers there, and the README's example for
-# the language, which is the package's example program, prints what the
+# call against what the program answers there, and the example of the
+# package's README, which is its example program, prints what the
 # program prints, on both streams, with its exit status. The package declares
 # the project's version. Without root, or without the language's tools, the
 # cases skip, except under CI.
@@ -19,7 +19,7 @@
 # for the work directory $work and the package's folder $package:
 #  - `version`, the version that the package declares (empty for one that
 #    ships in the source tarball and declares none);
-#  - `example`, the README's example for the language, as FENCE:FILE (the
+#  - `example`, the example of the package's README, as FENCE:FILE (the
 #    fence's language, the file in the package's folder), and `run_example`,
 #    the command that runs it as installed;
 #  - `run_tests`, the command that runs the package's own tests.
@@ -55,7 +55,7 @@ PRIMARY_MAC_EXPECTED_VERSION=$(project_version)
 source "$tests/bindings/$language.sh"
 [ -z "$version" ] ||
     expect "$language: the package's version is the project's" "$PRIMARY_MAC_EXPECTED_VERSION" "$version"
-expect_readme_example "${example%%:*}" "$package/${example#*:}"
+expect_readme_example "${example%%:*}" "$package/${example#*:}" "$package/README.md"
 
 # A recipe's command (run_example, run_tests) as shell code.
 command_code() { # name
