@@ -4,7 +4,7 @@
 # itself, so that it runs in a source tarball as in a git checkout.
 set -u
 cd "$(dirname "$0")/.."
-source tests/testlib.sh
+source tests/lib/testlib.sh
 build=${1:-build/native}
 require clang-format clang-tidy
 

@@ -15,7 +15,7 @@
 #
 #   packaging_test.sh NATIVE_BUILD [WINDOWS_BUILD...] [ARCH=STATIC_BUILD...]
 set -u
-source "$(dirname "$0")/testlib.sh"
+source "$(dirname "$0")/lib/testlib.sh"
 packaging=$(dirname "$0")/../packaging
 native_build=$1
 shift

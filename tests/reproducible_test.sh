@@ -9,7 +9,7 @@
 # Needs the compilers and packaging tools; without them it skips, except
 # under CI.
 set -u
-source "$(dirname "$0")/testlib.sh"
+source "$(dirname "$0")/lib/testlib.sh"
 source "$(dirname "$0")/../scripts/builds.sh"
 source_dir=$1
 require cmake cpack sha256sum tar gzip dpkg-shlibdeps rpmbuild wixl clang-format clang-tidy \

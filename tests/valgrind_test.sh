@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Runs a program under valgrind's memcheck: any memory error or leak fails.
 # Without valgrind it skips, except under CI.
-source "$(dirname "$0")/testlib.sh"
+source "$(dirname "$0")/lib/testlib.sh"
 require valgrind
 exec valgrind --quiet --error-exitcode=99 --leak-check=full --errors-for-leak-kinds=all "$@"

@@ -33,9 +33,9 @@
 # the failed case gets once it unmounts the tmpfs that hides /sys there.
 set -u
 tests=$(cd "$(dirname "$0")/.." && pwd)
-source "$tests/testlib.sh"
-source "$tests/platform/linux/fake_sysfs.sh"
-source "$tests/library/cases.sh"
+source "$tests/lib/testlib.sh"
+source "$tests/lib/fake_sysfs.sh"
+source "$tests/lib/cases.sh"
 source "$tests/../scripts/builds.sh"
 language=$1
 program=$2

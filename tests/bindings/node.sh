@@ -9,7 +9,7 @@
 # linux-arm64, run by qemu-aarch64-static. binding_node_win32 and
 # binding_node_win64 run the Windows addons.
 require node npm objdump readelf qemu-aarch64-static
-source "$tests/bindings/linux_library.sh"
+source "$tests/lib/glibc_2_17.sh"
 arm64_root=/usr/aarch64-linux-gnu
 [ -f "$arm64_root/lib/libstdc++.so.6" ] ||
     missing "no C and C++ libraries for arm64 in $arm64_root (g++-aarch64-linux-gnu)"

@@ -14,7 +14,7 @@
 #   node_wine.sh ROOT FLAVOUR
 set -u
 tests=$(cd "$(dirname "$0")/.." && pwd)
-source "$tests/testlib.sh"
+source "$tests/lib/testlib.sh"
 source "$tests/../scripts/builds.sh"
 root=$1
 flavour=$2

@@ -10,7 +10,7 @@
 /usr/bin/python3 -c 'import build, wheel' 2>/dev/null ||
     missing "Debian's python3 with python3-build and python3-wheel is needed"
 require unzip file objdump readelf qemu-aarch64-static aarch64-linux-gnu-gcc cc
-source "$tests/bindings/linux_library.sh"
+source "$tests/lib/glibc_2_17.sh"
 "$tests/../scripts/pack-binding.sh" python "$work/dist" "$build_root" >"$work/log" 2>&1 ||
     { cat "$work/log"; echo "FAIL: scripts/pack-binding.sh python"; exit 1; }
 major=$PRIMARY_MAC_EXPECTED_VERSION

@@ -10,8 +10,8 @@
 #
 #   facts_test.sh PROGRAM FACT_PROGRAM VERSION
 set -u
-source "$(dirname "$0")/../testlib.sh"
-source "$(dirname "$0")/../platform/linux/fake_sysfs.sh"
+source "$(dirname "$0")/../lib/testlib.sh"
+source "$(dirname "$0")/../lib/fake_sysfs.sh"
 program=$(realpath "$1") fact_program=$(realpath "$2") version=$3
 [ -x "$fact_program" ] || missing "no executable $2 (cmake --build --preset native)"
 [ "$(id -u)" = 0 ] || missing "the fact cases need root"

@@ -5,7 +5,7 @@
 # cases are what runs in a root that works.) Needs root and debootstrap;
 # without them it skips, except under CI.
 set -u
-source "$(dirname "$0")/../testlib.sh"
+source "$(dirname "$0")/testlib.sh"
 [ "$(id -u)" = 0 ] || missing "making a root needs root"
 require debootstrap timeout
 

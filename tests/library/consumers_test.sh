@@ -13,9 +13,9 @@
 # FILES is a build tree, installed here with cmake --install into a staging
 # directory, or the prefix of files installed already (usr/ of unpacked .debs).
 set -u
-source "$(dirname "$0")/../testlib.sh"
-source "$(dirname "$0")/../platform/linux/fake_sysfs.sh"
-source "$(dirname "$0")/cases.sh"
+source "$(dirname "$0")/../lib/testlib.sh"
+source "$(dirname "$0")/../lib/fake_sysfs.sh"
+source "$(dirname "$0")/../lib/cases.sh"
 consumers=$(cd "$(dirname "$0")" && pwd)
 program=$1
 require cc pkg-config cmake nm

@@ -15,7 +15,7 @@
 #
 #   win_library_test.sh BUILD FLAVOUR
 set -u
-source "$(dirname "$0")/../testlib.sh"
+source "$(dirname "$0")/../lib/testlib.sh"
 build=$1
 flavour=$2
 windows_flavour "$flavour" DLL

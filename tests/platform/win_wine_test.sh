@@ -13,7 +13,7 @@
 # a missing prerequisite fails. On a kernel that runs no 32-bit x86 programs
 # the win32 executable is only checked as a file.
 set -u
-source "$(dirname "$0")/../testlib.sh"
+source "$(dirname "$0")/../lib/testlib.sh"
 exe=$1
 flavour=${2:-win32}
 windows_flavour "$flavour"

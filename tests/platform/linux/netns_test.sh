@@ -11,8 +11,8 @@
 #
 # RUNNER runs a program built for another architecture (qemu-user).
 set -u
-source "$(dirname "$0")/../../testlib.sh"
-source "$(dirname "$0")/fake_sysfs.sh"
+source "$(dirname "$0")/../../lib/testlib.sh"
+source "$(dirname "$0")/../../lib/fake_sysfs.sh"
 program=("$@")
 bin=$(printf '%q ' "$@") # as the scripts run in the namespaces take it
 [ -f "${!#}" ] || missing "no ${!#}: build it first"

@@ -9,7 +9,7 @@
 #
 #   static_test.sh ARCH NATIVE_PROGRAM [RUNNER] STATIC_PROGRAM
 set -u
-source "$(dirname "$0")/../../testlib.sh"
+source "$(dirname "$0")/../../lib/testlib.sh"
 arch=$1
 native=$2
 shift 2

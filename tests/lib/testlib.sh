@@ -34,7 +34,7 @@ expect() {
 # The code of a README's ```FENCE blocks, as users copy it: the project's
 # README unless another is named.
 readme_block() { # fence [readme]
-    sed -n '/^```'"$1"'$/,/^```$/{/^```/d;p}' "${2:-$(dirname "${BASH_SOURCE[0]}")/../README.md}"
+    sed -n '/^```'"$1"'$/,/^```$/{/^```/d;p}' "${2:-$(dirname "${BASH_SOURCE[0]}")/../../README.md}"
 }
 
 # Records that a README's ```FENCE example is the file a test runs.
@@ -123,7 +123,7 @@ windows_flavour() { # flavour [DLL]
 
 # The 32-bit Wine's root (i386_root.sh), which needs nothing of the host's
 # architectures.
-i386_root=$(dirname "${BASH_SOURCE[0]}")/lib/i386_root.sh
+i386_root=$(dirname "${BASH_SOURCE[0]}")/i386_root.sh
 
 # Sets up the Wine of a flavour, with a fresh prefix in the given directory,
 # for every later wine_run: `wine`, the command that runs a Windows program,
