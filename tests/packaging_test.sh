@@ -86,7 +86,7 @@ done
 
 # Runs a Windows command in a Wine session in a private network namespace
 # that holds one Ethernet adapter; prints its output, "|" and its exit status.
-in_wine() { wine_run 'add lan7 7 02:00:00:00:00:07' "$@"; }
+in_wine() { wine_run lan7 "$@"; }
 # Beside the program: the DLL, its import libraries for MinGW and MSVC, the
 # .def of the MSVC one, the static library, the header.
 library_files=$(printf '%s\n' LICENSE README.md primary-mac.exe primary-mac.dll libprimary-mac.dll.a \

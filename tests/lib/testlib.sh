@@ -128,14 +128,12 @@ i386_root=$(dirname "${BASH_SOURCE[0]}")/i386_root.sh
 # Sets up the Wine of a flavour, with a fresh prefix in the given directory,
 # for every later wine_run: `wine`, the command that runs a Windows program,
 # and `wineserver`. win64: the host's wine64 (which also installs a win32
-# MSI, but runs no 32-bit program). win32: the
-# 32-bit Wine of the i386 root, made first if need be (where it cannot be
-# made, the cases skip, or fail under CI, with the cause), which sees the
-# prefix and each shared directory at its own path. Making a prefix takes a
-# while; it is done in a network namespace of its own, so that its
-# wineserver is gone with it.
+# MSI, but runs no 32-bit program). win32: the 32-bit Wine of the i386 root,
+# made first if need be (where it cannot be made, the cases skip, or fail
+# under CI, with the cause), which sees the prefix and each shared directory
+# at its own path.
 wine_prefix() { # directory flavour [shared directory...]
-    require unshare ip
+    require ip
     mkdir -p "$1"
     export WINEDEBUG=-all WINEPREFIX=$1
     case $2 in
@@ -154,23 +152,37 @@ wine_prefix() { # directory flavour [shared directory...]
         ;;
     *) echo "unknown flavour $2" >&2 && exit 2 ;;
     esac
-    unshare -n bash -c '"${@:2:$1}" wineboot -i >/dev/null 2>&1; "${@:$1+2}" -w' \
-        wine_prefix "${#wine[@]}" "${wine[@]}" "${wineserver[@]}"
+    wine_run none wineboot -i >/dev/null 2>&1
+}
+
+# Setups for wine_run: a network namespace that holds no interface but
+# loopback; one with one Ethernet adapter, lan7, 02:00:00:00:00:07.
+none() { :; }
+lan7() { add lan7 7 02:00:00:00:00:07; }
+
+# In a setup of wine_run: makes an Ethernet interface of the given name,
+# index and address in its network namespace.
+add() { # name index address
+    ip -n "$netns" link add name "$1" index "$2" address "$3" type ifb
 }
 
 # Runs a Windows program with its arguments in a Wine session of its own, in a
-# private network namespace, after `setup`, shell code in which
-# `add NAME INDEX MAC` makes an Ethernet interface. Prints the program's whole
-# output, "|" and its exit status. With via=closed_pipe its standard output is
-# a pipe whose reader has gone.
-wine_run() { # setup program [args...]
-    local setup=$1
-    shift
-    unshare -n bash -euc "$(declare -f closed_pipe)"'
-        add() { ip link add name "$1" index "$2" address "$3" type ifb; }
-        '"$setup"'
-        status=0
-        ${via:-} '"$(printf '%q ' "${wine[@]}")"' "$0" "$@" || status=$?
-        '"$(printf '%q ' "${wineserver[@]}")"' -w
-        printf "|%d" $status' "$@"
+# network namespace of its own that SETUP, a function of the test, fills
+# first (with `add`, or `ip -n "$netns" ...`), and that goes with the session.
+# Prints the program's whole output, "|" and its exit status. With
+# via=closed_pipe its standard output is a pipe whose reader has gone.
+wine_run() { # setup program [argument...]
+    local netns=primary-mac-$BASHPID status
+    ip netns add "$netns" || return
+    # Each command of the setup must succeed.
+    (set -e; "$1")
+    status=$?
+    if [ "$status" = 0 ]; then
+        ${via:+"$via"} ip netns exec "$netns" "${wine[@]}" "${@:2}" || status=$?
+        ip netns exec "$netns" "${wineserver[@]}" -w
+    else
+        echo "the setup $1 failed"
+    fi
+    ip netns delete "$netns"
+    printf '|%d' "$status"
 }

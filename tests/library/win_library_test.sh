@@ -87,22 +87,21 @@ cp "$programs"/{library_consumer,library_loader}.exe "$msvc/msvc_consumer.exe" "
 cp "$build/tests/platform/win/planted_iphlpapi.dll" "$planted/iphlpapi.dll" ||
     missing "no planted iphlpapi.dll in $build/tests/platform/win"
 
-lan7='add lan7 7 02:00:00:00:00:07'
-answer=$(wine_run "$lan7" "$build/primary-mac.exe")
+answer=$(wine_run lan7 "$build/primary-mac.exe")
 # Each program by its path without .exe, in a folder with the DLL and failing/.
 for program in "$programs"/library_{consumer,loader} "$msvc/msvc_consumer"; do
     name=${program##*/}
-    expect "$name: the program's answer" "$answer" "$(wine_run "$lan7" "$program.exe")"
-    expect "$name: no adapter" "|0" "$(wine_run ":" "$program.exe")"
+    expect "$name: the program's answer" "$answer" "$(wine_run lan7 "$program.exe")"
+    expect "$name: no adapter" "|0" "$(wine_run none "$program.exe")"
     expect "$name beside a planted iphlpapi.dll: the program's answer" "$answer" \
-        "$(WINEDLLOVERRIDES=iphlpapi=n,b wine_run "$lan7" "$planted/$name.exe")"
+        "$(WINEDLLOVERRIDES=iphlpapi=n,b wine_run lan7 "$planted/$name.exe")"
     expect "$name, no iphlpapi.dll to load: the program's failure" \
-        "$(WINEDLLOVERRIDES=iphlpapi=d wine_run "$lan7" "$build/primary-mac.exe" 2>&1)" \
-        "$(WINEDLLOVERRIDES=iphlpapi=d wine_run "$lan7" "$program.exe" 2>&1)"
+        "$(WINEDLLOVERRIDES=iphlpapi=d wine_run lan7 "$build/primary-mac.exe" 2>&1)" \
+        "$(WINEDLLOVERRIDES=iphlpapi=d wine_run lan7 "$program.exe" 2>&1)"
     expect "$name: a refused query, and its cause" \
         "primary-mac: cannot list network adapters: Access denied"$'\r\n|1' \
-        "$(wine_run "$lan7" "${program%/*}/failing/$name.exe" 2>&1)"
+        "$(wine_run lan7 "${program%/*}/failing/$name.exe" 2>&1)"
 done
 expect "msvc_consumer: the library's version through primary-mac.lib" "$version|0" \
-    "$(wine_run ":" "$msvc/msvc_consumer.exe" --version)"
+    "$(wine_run none "$msvc/msvc_consumer.exe" --version)"
 exit $failed

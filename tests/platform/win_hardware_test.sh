@@ -37,7 +37,7 @@ system=$prefix/drive_c/windows/system32
 [ "$flavour" = win64 ] || [ ! -d "$prefix/drive_c/windows/syswow64" ] ||
     system=$prefix/drive_c/windows/syswow64
 for name in primary-mac.exe "${consumer##*/}"; do
-    wine_run : reg add "HKCU\\Software\\Wine\\AppDefaults\\$name\\DllOverrides" \
+    wine_run none reg add "HKCU\\Software\\Wine\\AppDefaults\\$name\\DllOverrides" \
         /v iphlpapi /d native /f >/dev/null
 done
 cp "$tests/scripted_iphlpapi.dll" "$system/iphlpapi.dll"
@@ -49,7 +49,7 @@ cp "$tests/scripted_iphlpapi.dll" "$system/iphlpapi.dll"
 # With program=PATH, that program instead.
 machine() { # [args...]
     cat >"$system/iphlpapi.txt"
-    wine_run : "${program:-$exe}" "$@" 2>&1
+    wine_run none "${program:-$exe}" "$@" 2>&1
 }
 
 # The filter modules that Windows stacks on an adapter, each an interface of

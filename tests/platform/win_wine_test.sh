@@ -3,7 +3,7 @@
 # Wine's GetAdaptersInfo, which lists the non-loopback interfaces of the
 # network namespace its wineserver runs in, in index order, with the interface
 # name as description and Ethernet-framed ones (ifb, veth) as Ethernet. Each
-# case runs a whole Wine session in a private namespace (root, unshare) holding
+# case runs a whole Wine session in a network namespace of its own (root) holding
 # the interfaces made for it.
 #
 # Takes the executable and its flavour: win32 (the product) or win64. The
@@ -25,7 +25,7 @@ for file in "$exe" "$scripted" "$tests"/{first_adapter,first_adapter_searched,fi
     [ -f "$file" ] || missing "no $file (cmake --preset $flavour && cmake --build --preset $flavour)"
 done
 [ "$(id -u)" = 0 ] || missing "the Wine cases need root"
-require unshare ip "$tools-objdump" "$tools-windres" file
+require ip "$tools-objdump" "$tools-windres" file
 
 # The build itself: a console program for its processor that needs nothing
 # but the operating system's own DLLs, and stays small.
@@ -54,7 +54,44 @@ prefix=$(mktemp -d /tmp/primary-mac-wine.XXXXXX)
 trap 'rm -rf "$prefix"' EXIT
 wine_prefix "$prefix" "$flavour" "$(dirname "$exe")"
 
-run() { wine_run "$1" "$exe" "${@:2}"; } # setup [args...]
+run() { wine_run "$1" "$exe" "${@:2}"; } # setup [argument...]
+
+# The networks of the cases, each a setup for wine_run.
+three_lans_and_a_tunnel() {
+    add lan12 12 02:00:00:00:00:0c
+    add lan7 7 02:00:00:00:00:07
+    add lan9 9 02:00:00:00:00:09
+    ip -n "$netns" tuntap add tun1 mode tun
+}
+wireless_below_a_lan() { add WiReLeSs2 2 02:00:00:00:00:02 && add lan9 9 02:00:00:00:00:09; }
+veth_pair() {
+    ip -n "$netns" link add v5 index 5 address 02:00:00:00:00:05 type veth \
+        peer name v4 index 4 address 02:00:00:00:00:04
+}
+sixteen() {
+    local i
+    for i in $(seq 35 -1 20); do add "lan$i" "$i" "02:00:00:00:00:$(printf %02x "$i")"; done
+}
+seventeen() { sixteen && add lan40 40 02:00:00:00:00:28; }
+twenty() {
+    sixteen
+    add wifi17 17 02:00:00:00:00:11
+    add Bluetooth18 18 02:00:00:00:00:12
+    add wireless19 19 02:00:00:00:00:13
+    add lan36 36 02:00:00:00:00:24
+}
+three_hundred_addresses() {
+    local i
+    lan7
+    for i in $(seq 300); do echo "addr add 10.0.$((i / 250)).$((i % 250 + 1)) dev lan7"; done |
+        ip -n "$netns" -batch -
+}
+traced() {
+    ip -n "$netns" tuntap add tun2 mode tun
+    add lan12 12 02:00:00:00:00:0c
+    add wifi7 7 02:00:00:00:00:07
+    add lan9 9 02:00:00:00:00:09
+}
 
 # The README's batch capture, run by Wine's cmd with MAC set beforehand.
 # Wine's drive Z: is the root directory.
@@ -68,54 +105,38 @@ bat=$WINEPREFIX/capture.bat
     echo "echo [%MAC%]"
 } | sed 's/$/\r/' >"$bat"
 expect "batch capture: the address" "[02-00-00-00-00-07]"$'\r\n'"|0" \
-    "$(wine_run 'add lan7 7 02:00:00:00:00:07' cmd /c "$(windows_path "$bat")")"
+    "$(wine_run lan7 cmd /c "$(windows_path "$bat")")"
 expect "batch capture: no adapter empties the variable" \
     "no wired Ethernet adapter"$'\r\n'"[]"$'\r\n'"|0" \
-    "$(wine_run ':' cmd /c "$(windows_path "$bat")")"
+    "$(wine_run none cmd /c "$(windows_path "$bat")")"
 
-expect "lowest index among eligible adapters" "02-00-00-00-00-07|0" \
-    "$(run 'add lan12 12 02:00:00:00:00:0c; add lan7 7 02:00:00:00:00:07
-            add lan9 9 02:00:00:00:00:09; ip tuntap add tun1 mode tun')"
-expect "wireless, bluetooth, wi-fi and wifi names excluded in any case" "02-00-00-00-00-09|0" \
-    "$(run 'add WiReLeSs2 2 02:00:00:00:00:02; add blueTOOTH3 3 02:00:00:00:00:03
-            add wi-fi4 4 02:00:00:00:00:04; add my-WIFI5 5 02:00:00:00:00:05
-            add lan9 9 02:00:00:00:00:09')"
-expect "a name of just virtualbox is kept" "0A-0B-0C-0D-0E-0F|0" \
-    "$(run 'add virtualbox 3 0a:0b:0c:0d:0e:0f; add lan9 9 02:00:00:00:00:09')"
-expect "the loopback adapters' shared address at a lower index: the real adapter" \
-    "02-00-00-00-00-09|0" "$(run 'add loop3 3 02:00:4c:4f:4f:50; add lan9 9 02:00:00:00:00:09')"
-expect "a veth pair: the lower index" "02-00-00-00-00-04|0" \
-    "$(run 'ip link add v5 index 5 address 02:00:00:00:00:05 type veth \
-                peer name v4 index 4 address 02:00:00:00:00:04')"
-expect "no adapter at all: nothing" "|0" "$(run ':')"
-expect "only excluded adapters: nothing" "|0" \
-    "$(run 'add wifi2 2 02:00:00:00:00:02; add Bluetooth3 3 02:00:00:00:00:03')"
-sixteen='for i in $(seq 35 -1 20); do add lan$i $i 02:00:00:00:00:$(printf %02x $i); done'
-expect "16 adapters: the lowest" "02-00-00-00-00-14|0" "$(run "$sixteen")"
+expect "lowest index among eligible adapters" "02-00-00-00-00-07|0" "$(run three_lans_and_a_tunnel)"
+# Wine describes an interface by its name: the words reach the scan.
+expect "a wireless adapter at a lower index: the wired one" "02-00-00-00-00-09|0" \
+    "$(run wireless_below_a_lan)"
+expect "a veth pair: the lower index" "02-00-00-00-00-04|0" "$(run veth_pair)"
+expect "no adapter at all: nothing" "|0" "$(run none)"
+expect "16 adapters: the lowest" "02-00-00-00-00-14|0" "$(run sixteen)"
 # Lists that overflow the scan's buffer: asked again, on a buffer as large as
 # the platform asks for.
-expect "17 adapters: the lowest" "02-00-00-00-00-14|0" "$(run "$sixteen; add lan40 40 02:00:00:00:00:28")"
-traced=$(run "$sixteen; add wifi17 17 02:00:00:00:00:11; add Bluetooth18 18 02:00:00:00:00:12
-              add wireless19 19 02:00:00:00:00:13; add lan36 36 02:00:00:00:00:24" -h)
+expect "17 adapters: the lowest" "02-00-00-00-00-14|0" "$(run seventeen)"
+traced=$(run twenty -h)
 expect "20 adapters, the 3 lowest excluded: the 16 lowest traced, then the lowest eligible" \
     "$(seq -s ' ' 17 32) 02-00-00-00-00-14|0" \
     "$(grep -o 'index:[0-9]*' <<<"$traced" | cut -d: -f2 | xargs) ${traced##*$'\n'}"
 expect "one adapter with 300 addresses, more than the buffer holds: its address" \
-    "02-00-00-00-00-07|0" \
-    "$(run 'add lan7 7 02:00:00:00:00:07
-            for i in $(seq 300); do echo "addr add 10.0.$((i / 250)).$((i % 250 + 1)) dev lan7"; done |
-                ip -batch -')"
+    "02-00-00-00-00-07|0" "$(run three_hundred_addresses)"
+# The trace's lines end as Windows text ends them, and come before the answer.
 expect "trace: a line per adapter with CR LF, then the answer with no line end" \
     "mac: MAC: index:2 IndMac:-1 eth:n isEth:n"$'\r\n'"\
 mac: MAC:02-00-00-00-00-07 index:7 IndMac:-1 eth:n isEth:y"$'\r\n'"\
 mac: MAC:02-00-00-00-00-09 index:9 IndMac:-1 eth:n isEth:y"$'\r\n'"\
 mac:02-00-00-00-00-09 MAC:02-00-00-00-00-0C index:12 IndMac:9 eth:y isEth:y"$'\r\n'"\
 02-00-00-00-00-09|0" \
-    "$(run 'ip tuntap add tun2 mode tun; add lan12 12 02:00:00:00:00:0c; add wifi7 7 02:00:00:00:00:07
-            add lan9 9 02:00:00:00:00:09' -h)"
+    "$(run traced -h)"
 expect "standard output a pipe whose reader has gone: exit 1 and a message" \
     "primary-mac: cannot write standard output: Broken pipe"$'\r\n|1' \
-    "$(via=closed_pipe run 'add lan7 7 02:00:00:00:00:07' 2>&1)"
+    "$(via=closed_pipe run lan7 2>&1)"
 
 # An iphlpapi.dll planted beside the program, which Wine takes as Windows
 # does with this override. The system's is loaded by the program, by the
@@ -130,7 +151,7 @@ for program in primary-mac first_adapter first_adapter_searched first_adapter_im
     answer=02-00-00-00-00-07
     [ $program != first_adapter_imported ] || answer=66-66-66-66-66-66
     expect "$program beside a planted iphlpapi.dll: $answer" "$answer|0" \
-        "$(WINEDLLOVERRIDES=iphlpapi=n,b wine_run 'add lan7 7 02:00:00:00:00:07' \
+        "$(WINEDLLOVERRIDES=iphlpapi=n,b wine_run lan7 \
             "$planted/$program.exe")"
 done
 # The system's iphlpapi.dll disabled, then one without GetAdaptersInfo in the
@@ -141,20 +162,20 @@ system=$prefix/drive_c/windows/system32
 failure="primary-mac: cannot list network adapters: \
 cannot load the adapter query (iphlpapi.dll from the system folder)"
 expect "no iphlpapi.dll: exit 1 and the cause" "$failure: Module not found"$'\r\n|1' \
-    "$(WINEDLLOVERRIDES=iphlpapi=d run 'add lan7 7 02:00:00:00:00:07' 2>&1)"
+    "$(WINEDLLOVERRIDES=iphlpapi=d run lan7 2>&1)"
 # For the program alone: Wine's own processes need the system's.
 overrides='HKCU\Software\Wine\AppDefaults\primary-mac.exe\DllOverrides'
 mv "$system/iphlpapi.dll" "$system/iphlpapi.dll.system"
 cp "$tests/iphlpapi_without_query.dll" "$system/iphlpapi.dll"
-wine_run : reg add "$overrides" /v iphlpapi /d native /f >/dev/null
+wine_run none reg add "$overrides" /v iphlpapi /d native /f >/dev/null
 expect "an iphlpapi.dll without GetAdaptersInfo: exit 1 and the cause" \
-    "$failure: Procedure not found"$'\r\n|1' "$(run 'add lan7 7 02:00:00:00:00:07' 2>&1)"
-wine_run : reg delete "$overrides" /f >/dev/null
+    "$failure: Procedure not found"$'\r\n|1' "$(run lan7 2>&1)"
+wine_run none reg delete "$overrides" /f >/dev/null
 mv -f "$system/iphlpapi.dll.system" "$system/iphlpapi.dll"
 
 # The query on a scripted platform: what it holds at each call, and what the
 # layer makes of it, with the buffer it offered at each call (in records).
-query() { wine_run ':' "$scripted" "$@"; } # steps...
+query() { wine_run none "$scripted" "$@"; } # steps...
 lowest=$(seq -s ' ' 16 -1 1)
 expect "a list that fits: one call, on a buffer of 16 records" "3 2 1; calls: 16|0" "$(query list:3)"
 expect "20 adapters: the 16 lowest, nothing left pointing into the larger buffer" \
