@@ -17,6 +17,7 @@
 #   bench/embed.sh [rounds [calls [spawns]]]
 set -euo pipefail
 cd "$(dirname "$0")/.."
+# shellcheck source=scripts/builds.sh
 source scripts/builds.sh
 rounds=${1:-21}
 calls=${2:-200}

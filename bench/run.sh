@@ -11,6 +11,7 @@
 #   bench/run.sh [runs]
 set -euo pipefail
 cd "$(dirname "$0")/.."
+# shellcheck source=scripts/builds.sh
 source scripts/builds.sh
 runs=${1:-500}
 

@@ -1,3 +1,4 @@
+# shellcheck shell=bash
 # What the scripts and tests share about the project's builds; source it.
 
 builds_scripts=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
@@ -24,6 +25,7 @@ library_builds() {
 
 # The language packages of bindings/ that a release makes a file of
 # (scripts/pack-binding.sh); the others ship in the source tarball.
+# shellcheck disable=SC2034 # read by release.sh and the tests
 released_bindings="python node rust dotnet"
 
 # The project's version, as project() in CMakeLists.txt sets it.

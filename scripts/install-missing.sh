@@ -22,6 +22,7 @@ if [ "${1:-}" = -n ]; then
     shift
 fi
 if [ "${1:-}" = --for ]; then
+    # shellcheck source=scripts/builds.sh
     source "$(dirname "$0")/builds.sh"
     mapfile -t packages < <(packages_for "$2")
     set -- "${packages[@]}"

@@ -1,12 +1,14 @@
 #!/usr/bin/env bash
-# Formatting of every C and C++ file, and clang-tidy on the program's own code.
+# Formatting of every C and C++ file, clang-tidy on the program's own code,
+# and shellcheck (warnings and errors) on every shell file.
 # Takes the build directory holding compile_commands.json. Lists the files
 # itself, so that it runs in a source tarball as in a git checkout.
 set -u
 cd "$(dirname "$0")/.."
+# shellcheck source=tests/lib/testlib.sh
 source tests/lib/testlib.sh
 build=${1:-build/native}
-require clang-format clang-tidy
+require clang-format clang-tidy shellcheck
 
 status=0
 find include src tests bindings bench -name '*.c' -o -name '*.cpp' -o -name '*.h' | sort |
@@ -18,4 +20,10 @@ find include src tests bindings bench -name '*.c' -o -name '*.cpp' -o -name '*.h
     printf '%s\n' src/platform/win/lowest_adapters.cpp src/platform/win/hardware_adapters.cpp
 } |
     sort | xargs clang-tidy --quiet -p "$build" || status=1
+# The shell files: by their name, or by their first line. shellcheck follows
+# what each sources by the path its directive gives from here.
+find scripts tests bench facts .ci -type f -exec awk 'FNR == 1 {
+        if (FILENAME ~ /\.sh$/ || $0 ~ /^#!.*[/ ](ba)?sh$/) print FILENAME
+        nextfile
+    }' {} + | sort | xargs shellcheck -S warning -x || status=1
 exit $status

@@ -8,6 +8,7 @@
 # an unpacked source tarball the release has everything else.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+# shellcheck source=scripts/builds.sh
 source scripts/builds.sh
 
 scripts/install-missing.sh --for release || echo "scripts/release.sh: going on without those"

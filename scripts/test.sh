@@ -9,7 +9,8 @@
 # ThreadSanitizer. The last line names those
 # that failed, if any, and the status is then 1.
 set -uo pipefail
-cd "$(dirname "$0")/.."
+cd "$(dirname "$0")/.." || exit
+# shellcheck source=scripts/builds.sh
 source scripts/builds.sh
 
 # What cannot be installed now (a registry mid-sync) fails only the tests

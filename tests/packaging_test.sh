@@ -15,6 +15,7 @@
 #
 #   packaging_test.sh NATIVE_BUILD [WINDOWS_BUILD...] [ARCH=STATIC_BUILD...]
 set -u
+# shellcheck source=tests/lib/testlib.sh
 source "$(dirname "$0")/lib/testlib.sh"
 packaging=$(dirname "$0")/../packaging
 native_build=$1
@@ -98,7 +99,7 @@ for build in "${windows_builds[@]}"; do
     (cd "$build" && cpack -B "$work/$flavour" >/dev/null) || { echo "FAIL: cpack ($flavour)"; exit 1; }
     expect "$flavour zip holds the executable, README, licence and library" \
         "primary-mac-$version-$flavour.zip: $library_files" \
-        "$(cd "$work/$flavour" && echo "$(echo *.zip):" $(unzip -Z1 ./*.zip | sort))"
+        "$(cd "$work/$flavour" && echo "$(echo *.zip):" "$(unzip -Z1 ./*.zip | sort | xargs)")"
 
     # The flavour's own Wine; where the kernel runs no 32-bit programs, the
     # 64-bit one installs the win32 MSI all the same, into the folder that

@@ -9,12 +9,14 @@
 # Needs the compilers and packaging tools; without them it skips, except
 # under CI.
 set -u
+# shellcheck source=tests/lib/testlib.sh
 source "$(dirname "$0")/lib/testlib.sh"
+# shellcheck source=scripts/builds.sh
 source "$(dirname "$0")/../scripts/builds.sh"
 source_dir=$1
+mapfile -t compilers < <(builds | awk '{ print $3 }' | sort -u)
 require cmake cpack sha256sum tar gzip dpkg-shlibdeps rpmbuild wixl clang-format clang-tidy \
-    npm /usr/bin/cargo /usr/bin/python3 mcs zip \
-    $(builds | awk '{ print $3 }' | sort -u)
+    npm /usr/bin/cargo /usr/bin/python3 mcs zip "${compilers[@]}"
 unset SOURCE_DATE_EPOCH
 
 work=$(mktemp -d)
@@ -43,7 +45,7 @@ source_tarball=
 [ ! -e "$source_dir/.git" ] || source_tarball=primary-mac-$version.tar.gz
 # What each build of scripts/builds.txt ships, by the name each package type
 # takes.
-artifacts=(SHA256SUMS $source_tarball)
+artifacts=(SHA256SUMS ${source_tarball:+"$source_tarball"})
 while read -r preset processor _ _ ships _; do
     for type in ${ships//,/ }; do
         case $type in
@@ -90,7 +92,7 @@ expect "the README's table names every artifact, and no other" \
     "$(printf '%s\n' "${generic[@]}" | sort | xargs)" \
     "$(awk -F '|' '/^\| `/ { print $2 }' "$source_dir/README.md" | grep -o '`[^`]*`' | tr -d '`' |
         sort | xargs)"
-expect "SHA256SUMS lists every other file" "$(ls "$dist" | grep -vx SHA256SUMS | sort | xargs)" \
+expect "SHA256SUMS lists every other file" "$(find "$dist" -mindepth 1 -maxdepth 1 ! -name SHA256SUMS -printf '%f\n' | sort | xargs)" \
     "$(awk '{ print $2 }' "$dist/SHA256SUMS" | sort | xargs)"
 expect "sha256sum -c SHA256SUMS passes" "|0" "$(cd "$dist" && outcome sha256sum --quiet -c SHA256SUMS 2>&1)"
 for file in "$dist"/*; do

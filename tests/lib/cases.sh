@@ -1,3 +1,4 @@
+# shellcheck shell=bash
 # The cases in which a program that embeds the library must answer as the
 # program does, each one outcome of the call: found, in this namespace and in
 # one with adapters laid out as sysfs; no adapter; failed, without sysfs.

@@ -1,3 +1,4 @@
+# shellcheck shell=bash
 # Fake adapters for private network and mount namespaces: veths that pass for
 # devices, laid out as real sysfs. Source it; run the functions in a private
 # mount namespace (unshare -nm), as root.

@@ -1,3 +1,4 @@
+# shellcheck shell=bash
 # What a Linux library or addon that a language package carries needs of the
 # system, judged as auditwheel judges a manylinux_2_17 wheel's libraries: no
 # glibc symbol version newer than 2.17, and no shared library but glibc's own

@@ -5,6 +5,7 @@
 # cases are what runs in a root that works.) Needs root and debootstrap;
 # without them it skips, except under CI.
 set -u
+# shellcheck source=tests/lib/testlib.sh
 source "$(dirname "$0")/testlib.sh"
 [ "$(id -u)" = 0 ] || missing "making a root needs root"
 require debootstrap timeout
@@ -14,6 +15,7 @@ trap 'rm -rf "$work"' EXIT
 # Runs `i386_root.sh make` on the root in $work/NAME, with the mirror given;
 # prints its standard error, "|" and its status.
 make_root() { # name mirror
+    # shellcheck disable=SC2069 # its standard error is the output
     PRIMARY_MAC_I386_ROOT=$work/$1 PRIMARY_MAC_DEBIAN_MIRROR=$2 \
         timeout 120 "$i386_root" make 2>&1 >/dev/null
     printf '|%d' $?

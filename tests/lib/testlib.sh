@@ -1,3 +1,4 @@
+# shellcheck shell=bash
 # Shared by the shell tests; source it. A test that lacks a prerequisite
 # skips (exit 77) on a person's machine, but fails under CI (CI=true).
 
@@ -114,6 +115,7 @@ stop_without_i386() { # flavour what is skipped
 # Sets `tools`, the MinGW tools' prefix for a Windows flavour (win32, win64),
 # and `format`, what file(1) says of its console program, or of its DLL.
 windows_flavour() { # flavour [DLL]
+    # shellcheck disable=SC2034 # for the caller
     case $1 in
     win32) tools=i686-w64-mingw32 format="PE32 executable ${2:+($2) }(console) Intel 80386" ;;
     win64) tools=x86_64-w64-mingw32 format="PE32+ executable ${2:+($2) }(console) x86-64" ;;

@@ -15,6 +15,7 @@
 #
 #   win_library_test.sh BUILD FLAVOUR
 set -u
+# shellcheck source=tests/lib/testlib.sh
 source "$(dirname "$0")/../lib/testlib.sh"
 build=$1
 flavour=$2

@@ -13,6 +13,7 @@
 # prerequisite fails; on a kernel that runs no 32-bit x86 programs the win32
 # cases skip.
 set -u
+# shellcheck source=tests/lib/testlib.sh
 source "$(dirname "$0")/../lib/testlib.sh"
 exe=$1
 flavour=${2:-win32}

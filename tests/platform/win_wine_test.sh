@@ -13,6 +13,7 @@
 # a missing prerequisite fails. On a kernel that runs no 32-bit x86 programs
 # the win32 executable is only checked as a file.
 set -u
+# shellcheck source=tests/lib/testlib.sh
 source "$(dirname "$0")/../lib/testlib.sh"
 exe=$1
 flavour=${2:-win32}
@@ -95,7 +96,10 @@ traced() {
 
 # The README's batch capture, run by Wine's cmd with MAC set beforehand.
 # Wine's drive Z: is the root directory.
-windows_path() { local path=Z:$(realpath "$1") && echo "${path//\//\\}"; }
+windows_path() {
+    local path
+    path=Z:$(realpath "$1") && echo "${path//\//\\}"
+}
 bat=$WINEPREFIX/capture.bat
 {
     echo "@echo off"

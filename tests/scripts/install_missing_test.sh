@@ -7,6 +7,7 @@
 # mid-sync: an index that fails to download, a package that cannot be
 # installed, a dependency that apt would take from another architecture.
 set -u
+# shellcheck source=tests/lib/testlib.sh
 source "$(dirname "$0")/../lib/testlib.sh"
 script=$(dirname "$0")/../../scripts/install-missing.sh
 
