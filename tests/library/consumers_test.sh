@@ -3,10 +3,11 @@
 # authors would build them: a C program through pkg-config, a C++ program
 # through find_package(primary-mac CONFIG), and the C one again with the
 # static library. Each must print what the program prints, on both streams,
-# with its exit status, in each case of cases.sh. The shared library exports its two calls and
-# nothing else, the static library has no other global name, and the README's
-# examples are the consumers' own code. The private namespaces need root;
-# without it, or without a tool, the cases skip, except under CI.
+# with its exit status, in each case of cases.sh. The shared library exports
+# its two calls and nothing else, the static library has no other global name,
+# and the README's example is the C consumer's own code. The private
+# namespaces need root; without it, or without a tool, the cases skip, except
+# under CI.
 #
 #   consumers_test.sh PROGRAM FILES
 #
@@ -16,6 +17,18 @@ set -u
 source "$(dirname "$0")/../lib/testlib.sh"
 source "$(dirname "$0")/../lib/fake_sysfs.sh"
 source "$(dirname "$0")/../lib/cases.sh"
+
+# Each command's output on both streams and its exit status, each ended by a
+# NUL.
+outcomes() { # command...
+    local command
+    for command in "$@"; do
+        outcome "$command" 2>&1
+        printf '\0'
+    done
+}
+run_namespace_case "$@"
+
 consumers=$(cd "$(dirname "$0")" && pwd)
 program=$1
 require cc pkg-config cmake nm
@@ -46,12 +59,10 @@ programs=("$work/c" "$work/c-static" "$work/cpp/consumer")
 expect_readme_example c "$consumers/consumer.c"
 names=(C "C, static" C++)
 
-# Each program's output on both streams and its exit status, each ended by a
-# NUL, in a case: the program's first, then the consumers'.
+# In a case: the program's outcome, then the consumers'.
 compare() { # case flags setup
     local outcomes answer i
-    mapfile -d "" -t outcomes < <(in_case "$2" "$3" \
-        'for command in "$@"; do outcome $command 2>&1; printf "\\0"; done' "$program" "${programs[@]}")
+    mapfile -d "" -t outcomes < <(in_case "$2" "$3" outcomes "$program" "${programs[@]}")
     answer=${outcomes[0]}
     for i in "${!names[@]}"; do
         expect "${names[i]}, $1: as the program (${answer%%$'\n'*})" "$answer" "${outcomes[i + 1]}"
