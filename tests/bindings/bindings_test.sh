@@ -4,9 +4,10 @@
 # installed files, then, in each case of cases.sh, its own tests check its
 # call against what the program answers there, and the example of the
 # package's README, which is its example program, prints what the
-# program prints, on both streams, with its exit status. The package declares
-# the project's version. Without root, or without the language's tools, the
-# cases skip, except under CI.
+# program prints, on both streams, with its exit status. Outside the harness
+# those of its tests skip, saying why. The package declares the project's
+# version. Without root, or without the language's tools, the cases skip,
+# except under CI.
 #
 #   bindings_test.sh LANGUAGE PROGRAM BUILD [BUILD_ROOT]
 #
@@ -24,7 +25,8 @@
 #  - `example`, the example of the package's README, as FENCE:FILE (the
 #    fence's language, the file in the package's folder), and `run_example`,
 #    which runs it as installed;
-#  - `run_tests`, which runs the package's own tests.
+#  - `run_tests`, which runs the package's own tests, and `skipped_status`,
+#    their exit status when they skip (0 unless set).
 # The two commands run again in each case's namespaces, where the recipe is
 # read again but nothing is prepared: they use $work, $package and what
 # `prepare` exports alone. In each case the package's tests see the program's
@@ -44,7 +46,7 @@ source "$tests/../scripts/builds.sh"
 
 # Reads a language's recipe, for a work directory.
 recipe() { # language work
-    language=$1 work=$2
+    language=$1 work=$2 skipped_status=0
     package=$(cd "$tests/../bindings/$language" && pwd)
     # shellcheck disable=SC1090 # each recipe is checked on its own
     source "$tests/bindings/$language.sh"
@@ -93,6 +95,15 @@ prepare
     expect "$language: the package's version is the project's" "$PRIMARY_MAC_EXPECTED_VERSION" "$version"
 # shellcheck disable=SC2154 # the recipe's
 expect_readme_example "${example%%:*}" "$package/${example#*:}" "$package/README.md"
+
+# Run as a person runs them, without the program's answer, the tests that
+# need it skip in the language's own way, saying so and why: they must never
+# pass with nothing checked.
+(unset PRIMARY_MAC_EXPECTED_VERSION && run_tests) >"$work/tests" 2>&1
+skipped="$? $(grep -qiE 'skip|ignored' "$work/tests" && grep -q bindings_test.sh "$work/tests" &&
+    echo yes)"
+expect "$language tests without the harness: skipped, saying why" "$skipped_status yes" "$skipped"
+[ "$skipped" = "$skipped_status yes" ] || cat "$work/tests"
 
 check() { # case flags setup
     local outcomes
