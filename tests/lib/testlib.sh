@@ -87,14 +87,17 @@ run_namespace_case() { # the script's arguments
 }
 
 # Runs each setup function, any command failing in one ending the case with
-# its status, then the command: a case, in_namespace -nm after SETUP -- ...
+# its status and a message, then the command: a case, in_namespace -nm after
+# SETUP -- ...
 after() { # setup... -- command [argument...]
-    set -e
+    trap 'echo "FAIL: setting up the case: $BASH_COMMAND" >&2' ERR
+    set -eE
     while [ "$1" != -- ]; do
         "$1"
         shift
     done
-    set +e
+    set +eE
+    trap - ERR
     "${@:2}"
 }
 
