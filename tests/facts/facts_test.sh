@@ -9,6 +9,7 @@
 # program is linked into each engine's folder as the man page says.
 #
 #   facts_test.sh PROGRAM FACT_PROGRAM VERSION
+# shellcheck source-path=SCRIPTDIR
 set -u
 source "$(dirname "$0")/../lib/testlib.sh"
 source "$(dirname "$0")/../lib/fake_sysfs.sh"

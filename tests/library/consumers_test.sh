@@ -13,6 +13,7 @@
 #
 # FILES is a build tree, installed here with cmake --install into a staging
 # directory, or the prefix of files installed already (usr/ of unpacked .debs).
+# shellcheck source-path=SCRIPTDIR
 set -u
 source "$(dirname "$0")/../lib/testlib.sh"
 source "$(dirname "$0")/../lib/fake_sysfs.sh"

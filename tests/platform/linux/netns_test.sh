@@ -10,6 +10,7 @@
 #   netns_test.sh [RUNNER] PROGRAM
 #
 # RUNNER runs a program built for another architecture (qemu-user).
+# shellcheck source-path=SCRIPTDIR
 set -u
 source "$(dirname "$0")/../../lib/testlib.sh"
 source "$(dirname "$0")/../../lib/fake_sysfs.sh"

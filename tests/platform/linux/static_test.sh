@@ -8,6 +8,7 @@
 # CI, where a missing prerequisite fails.
 #
 #   static_test.sh ARCH NATIVE_PROGRAM [RUNNER] STATIC_PROGRAM
+# shellcheck source-path=SCRIPTDIR
 set -u
 source "$(dirname "$0")/../../lib/testlib.sh"
 
