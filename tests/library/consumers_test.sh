@@ -43,13 +43,16 @@ expect "the shared library exports the calls alone" "primary_mac_get primary_mac
 expect "the static library's global names are the calls alone" "primary_mac_get primary_mac_version" \
     "$(nm -g --defined-only "$LD_LIBRARY_PATH/libprimary-mac.a" | awk 'NF == 3 { print $3 }' | sort | xargs)"
 
-# shellcheck disable=SC2046 # the flags are words
-cc -Wall -Wextra -Werror -std=c99 "$consumers/consumer.c" -o "$work/c" \
-    $(pkg-config --cflags --libs primary-mac) ||
+# pkg-config's flags as words: it escapes a space in a path with a backslash,
+# as read takes it without -r.
+# shellcheck disable=SC2162
+read -a compile <<<"$(pkg-config --cflags primary-mac)" &&
+    read -a link <<<"$(pkg-config --libs primary-mac)" ||
+    { echo "FAIL: pkg-config does not find primary-mac"; exit 1; }
+cc -Wall -Wextra -Werror -std=c99 "$consumers/consumer.c" -o "$work/c" "${compile[@]}" "${link[@]}" ||
     { echo "FAIL: the C consumer does not build with pkg-config"; exit 1; }
-# shellcheck disable=SC2046
-cc -Wall -Wextra -Werror -std=c99 "$consumers/consumer.c" -o "$work/c-static" \
-    $(pkg-config --cflags primary-mac) "$LD_LIBRARY_PATH/libprimary-mac.a" ||
+cc -Wall -Wextra -Werror -std=c99 "$consumers/consumer.c" -o "$work/c-static" "${compile[@]}" \
+    "$LD_LIBRARY_PATH/libprimary-mac.a" ||
     { echo "FAIL: the C consumer does not build with the static library"; exit 1; }
 { cmake -S "$consumers/cpp" -B "$work/cpp" -DCMAKE_PREFIX_PATH="$files" -DCMAKE_CXX_FLAGS=-Werror &&
     cmake --build "$work/cpp"; } >"$work/log" 2>&1 ||
