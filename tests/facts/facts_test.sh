@@ -6,7 +6,8 @@
 # that JSON must escape comes back exactly. The build's program stands in for
 # /usr/bin/primary-mac (an overlay on /usr/bin in the namespace, whether or not
 # one is installed), and one earlier in PATH must never answer. The fact
-# program is linked into each engine's folder as the man page says.
+# program is linked into each engine's folder in /etc as the man page says
+# (an overlay on /etc), where each engine looks for it by default.
 #
 #   facts_test.sh PROGRAM FACT_PROGRAM VERSION
 # shellcheck source-path=SCRIPTDIR
@@ -15,8 +16,9 @@ source "$(dirname "$0")/../lib/testlib.sh"
 source "$(dirname "$0")/../lib/fake_sysfs.sh"
 source "$(dirname "$0")/../lib/cases.sh"
 
-# In a private mount namespace: /usr/bin with the folder's files over its own.
-over_usr_bin() { mount -t overlay overlay -o lowerdir="$1":/usr/bin /usr/bin; } # folder
+# In a private mount namespace: a directory with the folder's files over its
+# own.
+over() { mount -t overlay overlay -o lowerdir="$2:$1" "$1"; } # directory folder
 
 # In a case, with the folder's primary-mac as /usr/bin's: the program's
 # answer, its message and its status, and each engine's output, in files of
@@ -24,19 +26,18 @@ over_usr_bin() { mount -t overlay overlay -o lowerdir="$1":/usr/bin /usr/bin; } 
 # seconds.
 run_engines() { # work folder
     local work=$1
-    over_usr_bin "$2" || exit
+    over /usr/bin "$2" && over /etc "$work/etc" || exit
     /usr/bin/primary-mac >"$work/answer" 2>"$work/answer_message"
     echo $? >"$work/answer_status"
     export HOME=$work PATH=$work/decoy:$PATH
-    ansible localhost -c local -m setup -o \
-        -a "gather_subset=!all,!min,local filter=ansible_local fact_path=$work/ansible" \
+    ansible localhost -c local -m setup -o -a "gather_subset=!all,!min,local filter=ansible_local" \
         >"$work/ansible.out" 2>/dev/null
-    facter --json --external-dir "$work/facter" primary_mac >"$work/facter.out" 2>/dev/null
+    facter --json primary_mac >"$work/facter.out" 2>/dev/null
 }
 
 # The fact program with the folder's primary-mac as /usr/bin's.
 fact_over() { # folder fact_program
-    over_usr_bin "$1" && "$2"
+    over /usr/bin "$1" && "$2"
 }
 run_namespace_case "$@"
 
@@ -48,11 +49,11 @@ require_namespaces -n -m
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-mkdir "$work"/{ansible,facter,built,hostile,decoy,missing,silent}
-ln -s "$fact_program" "$work/ansible/primary_mac.fact"
-ln -s "$fact_program" "$work/facter/primary_mac"
+mkdir -p "$work"/{etc/{ansible,facter}/facts.d,built,hostile,decoy,missing,silent}
+ln -s "$fact_program" "$work/etc/ansible/facts.d/primary_mac.fact"
+ln -s "$fact_program" "$work/etc/facter/facts.d/primary_mac"
 ln -s "$program" "$work/built/primary-mac"
-error=$(in_namespace -m over_usr_bin "$work/built" 2>&1) ||
+error=$(in_namespace -m over /usr/bin "$work/built" 2>&1) ||
     missing "cannot lay an overlay on /usr/bin ($error)"
 # A program whose message holds quotes, backslashes and control characters,
 # DEL among them (which Facter's YAML parser refuses raw).
@@ -114,6 +115,6 @@ for row in "missing:cannot run /usr/bin/primary-mac: it is not installed" \
     "silent:/usr/bin/primary-mac exited with status 3 and no message"; do
     expect "${row%%:*} program: failed, with a cause that says so" \
         '{"primary_mac":{"mac":"","outcome":"failed","failure":"'"${row#*:}"'","version":"'"$version"'"}}' \
-        "$(in_namespace -m fact_over "$work/${row%%:*}" "$work/facter/primary_mac")"
+        "$(in_namespace -m fact_over "$work/${row%%:*}" "$work/etc/facter/facts.d/primary_mac")"
 done
 exit $failed
