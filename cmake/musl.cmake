@@ -36,8 +36,9 @@ foreach(file crtbeginT.o crtend.o libgcc.a)
         OUTPUT_VARIABLE gcc_${file} OUTPUT_STRIP_TRAILING_WHITESPACE COMMAND_ERROR_IS_FATAL ANY)
 endforeach()
 
+# The build tree's path quoted: it may hold a space.
 set(CMAKE_CXX_FLAGS_INIT
-    "-nostdinc -isystem ${musl_include} -isystem ${kernel_only} -fno-exceptions -fno-rtti")
+    "-nostdinc -isystem ${musl_include} -isystem \"${kernel_only}\" -fno-exceptions -fno-rtti")
 # Stripped and static: musl's and GCC's start files, the objects, the
 # libraries, then the C library, GCC's helpers and the end files.
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -nostdlib -s")

@@ -1,17 +1,46 @@
 #!/usr/bin/env bash
 # The fact program, as the packages install it, read by the real engines:
 # Ansible's ansible_local.primary_mac and Facter's primary_mac must each be the
-# fact of the program's answer, run in the same private namespace: one
-# device-backed adapter, none, and no sysfs (a failed query, with its cause);
-# and a message that JSON must escape comes back exactly. The build's program
-# stands in for /usr/bin/primary-mac (an overlay on /usr/bin in the namespace,
-# whether or not one is installed), and one earlier in PATH must never answer.
-# The fact program is linked into each engine's folder as the man page says.
+# fact of the program's answer, run in the same private namespaces, in each
+# case of cases.sh (each with a mount namespace of its own); and a message
+# that JSON must escape comes back exactly. The build's program stands in for
+# /usr/bin/primary-mac (an overlay on /usr/bin in the namespace, whether or not
+# one is installed), and one earlier in PATH must never answer. The fact
+# program is linked into each engine's folder in /etc as the man page says
+# (an overlay on /etc), where each engine looks for it by default.
 #
 #   facts_test.sh PROGRAM FACT_PROGRAM VERSION
+# shellcheck source-path=SCRIPTDIR
 set -u
 source "$(dirname "$0")/../lib/testlib.sh"
 source "$(dirname "$0")/../lib/fake_sysfs.sh"
+source "$(dirname "$0")/../lib/cases.sh"
+
+# In a private mount namespace: a directory with the folder's files over its
+# own.
+over() { mount -t overlay overlay -o lowerdir="$2:$1" "$1"; } # directory folder
+
+# In a case, with the folder's primary-mac as /usr/bin's: the program's
+# answer, its message and its status, and each engine's output, in files of
+# the work directory. Ansible gathers its local facts alone: the rest take
+# seconds.
+run_engines() { # work folder
+    local work=$1
+    over /usr/bin "$2" && over /etc "$work/etc" || exit
+    /usr/bin/primary-mac >"$work/answer" 2>"$work/answer_message"
+    echo $? >"$work/answer_status"
+    export HOME=$work PATH=$work/decoy:$PATH
+    ansible localhost -c local -m setup -o -a "gather_subset=!all,!min,local filter=ansible_local" \
+        >"$work/ansible.out" 2>/dev/null
+    facter --json primary_mac >"$work/facter.out" 2>/dev/null
+}
+
+# The fact program with the folder's primary-mac as /usr/bin's.
+fact_over() { # folder fact_program
+    over /usr/bin "$1" && "$2"
+}
+run_namespace_case "$@"
+
 program=$(realpath "$1") fact_program=$(realpath "$2") version=$3
 [ -x "$fact_program" ] || missing "no executable $2 (cmake --build --preset native)"
 [ "$(id -u)" = 0 ] || missing "the fact cases need root"
@@ -20,34 +49,34 @@ require_namespaces -n -m
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-mkdir "$work"/{ansible,facter,built,hostile,decoy,missing,silent}
-ln -s "$fact_program" "$work/ansible/primary_mac.fact"
-ln -s "$fact_program" "$work/facter/primary_mac"
+mkdir -p "$work"/{etc/{ansible,facter}/facts.d,built,hostile,decoy,missing,silent}
+ln -s "$fact_program" "$work/etc/ansible/facts.d/primary_mac.fact"
+ln -s "$fact_program" "$work/etc/facter/facts.d/primary_mac"
 ln -s "$program" "$work/built/primary-mac"
-# In a private mount namespace: /usr/bin with the folder's files over its own.
-over_usr_bin() { mount -t overlay overlay -o lowerdir="$1":/usr/bin /usr/bin; } # folder
-error=$(unshare -m bash -c "$(declare -f over_usr_bin); over_usr_bin $work/built" 2>&1) ||
+error=$(in_namespace -m over /usr/bin "$work/built" 2>&1) ||
     missing "cannot lay an overlay on /usr/bin ($error)"
 # A program whose message holds quotes, backslashes and control characters,
 # DEL among them (which Facter's YAML parser refuses raw).
 printf 'primary-mac: %s\n' $'cannot list network adapters: "quoted", back\\slash\\, a\ttab, \001 and \177' \
     >"$work/message"
-printf '#!/bin/sh\ncat %s >&2\nexit 1\n' "$work/message" >"$work/hostile/primary-mac"
+printf '#!/bin/sh\ncat %q >&2\nexit 1\n' "$work/message" >"$work/hostile/primary-mac"
 # One earlier in PATH, for the engines, which must never answer.
 printf '#!/bin/sh\nprintf 66-66-66-66-66-66\n' >"$work/decoy/primary-mac"
 chmod +x "$work/hostile/primary-mac" "$work/decoy/primary-mac"
 
 # As python's json writes it, with sorted keys: the fact of an answer (the
-# program's standard output and its message, from files), or the primary_mac
-# fact an engine recorded in its output (or the output, where it recorded none).
-canonical() { # answer OUTCOME ANSWER_FILE MESSAGE_FILE | ansible|facter OUTPUT_FILE
+# program's exit status, standard output and message, from files), or the
+# primary_mac fact an engine recorded in its output (or the output, where it
+# recorded none).
+canonical() { # answer STATUS_FILE ANSWER_FILE MESSAGE_FILE | ansible|facter OUTPUT_FILE
     python3 -c 'import json, sys
 version, how, *args = sys.argv[1:]
 if how == "answer":
-    outcome, answer, message = args
-    fact = {"mac": open(answer).read(), "outcome": outcome, "version": version}
+    status, answer, message = (open(name).read() for name in args)
+    outcome = "failed" if int(status) else "found" if answer else "no_adapter"
+    fact = {"mac": answer, "outcome": outcome, "version": version}
     if outcome == "failed":
-        fact["failure"] = open(message).read().rstrip("\n").removeprefix("primary-mac: ")
+        fact["failure"] = message.rstrip("\n").removeprefix("primary-mac: ")
 else:
     output = open(args[0]).read()
     try:
@@ -61,34 +90,20 @@ else:
 print(json.dumps(fact, sort_keys=True))' "$version" "$@"
 }
 
-# Each case: its name, the folder whose primary-mac is /usr/bin's, the shell
-# code that sets up its namespace, and the outcome.
-cases=(
-    "one adapter" built "adapter enp2s0 2 pci0000:00/0000:00:02.0 e1000e" found
-    "no adapter" built ":" no_adapter
-    "no sysfs, a failed query" built "mount -t tmpfs tmpfs /sys" failed
-    "a message that JSON must escape" hostile ":" failed
-)
-for ((at = 0; at < ${#cases[@]}; at += 4)); do
-    name=${cases[at]} bin=$work/${cases[at + 1]} setup=${cases[at + 2]} outcome=${cases[at + 3]}
-    # The program's answer and each engine's output, in the case's namespace.
-    # Ansible gathers its local facts alone: the rest take seconds.
-    rm -f "$work"/{answer,answer_message,ansible.out,facter.out}
-    unshare -nm bash -uc "$(declare -f device adapter over_usr_bin)
-        set -e; $setup; set +e"'
-        work=$1
-        over_usr_bin "$2"
-        /usr/bin/primary-mac >"$work/answer" 2>"$work/answer_message"
-        export HOME=$work PATH=$work/decoy:$PATH
-        ansible localhost -c local -m setup -o \
-            -a "gather_subset=!all,!min,local filter=ansible_local fact_path=$work/ansible" \
-            >"$work/ansible.out" 2>/dev/null
-        facter --json --external-dir "$work/facter" primary_mac >"$work/facter.out" 2>/dev/null' \
-        facts "$work" "$bin"
-    fact=$(canonical answer "$outcome" "$work/answer" "$work/answer_message")
-    expect "$name: ansible_local.primary_mac" "$fact" "$(canonical ansible "$work/ansible.out")"
-    expect "$name: facter's primary_mac" "$fact" "$(canonical facter "$work/facter.out")"
-done
+# Each engine's fact in a case, with a mount namespace of its own, against
+# the fact of the program's answer there: the build's program, or the one in
+# the named folder of the work directory.
+check() { # case flags setup [folder]
+    local flags=${2:--} fact
+    [[ $flags == *m* ]] || flags+=m
+    rm -f "$work"/{answer,answer_message,answer_status,ansible.out,facter.out}
+    in_case "$flags" "$3" run_engines "$work" "$work/${4:-built}"
+    fact=$(canonical answer "$work"/{answer_status,answer,answer_message})
+    expect "$1: ansible_local.primary_mac" "$fact" "$(canonical ansible "$work/ansible.out")"
+    expect "$1: facter's primary_mac" "$fact" "$(canonical facter "$work/facter.out")"
+}
+each_case check
+check "a message that JSON must escape" "" : hostile
 
 # Failures that the program does not name, in the fact as Facter takes it: no
 # program (an overlay's whiteout hides an installed one), and one that exits
@@ -100,7 +115,6 @@ for row in "missing:cannot run /usr/bin/primary-mac: it is not installed" \
     "silent:/usr/bin/primary-mac exited with status 3 and no message"; do
     expect "${row%%:*} program: failed, with a cause that says so" \
         '{"primary_mac":{"mac":"","outcome":"failed","failure":"'"${row#*:}"'","version":"'"$version"'"}}' \
-        "$(unshare -m bash -c "$(declare -f over_usr_bin)"'; over_usr_bin "$1" && "$2"' \
-            facts "$work/${row%%:*}" "$work/facter/primary_mac")"
+        "$(in_namespace -m fact_over "$work/${row%%:*}" "$work/etc/facter/facts.d/primary_mac")"
 done
 exit $failed

@@ -1,24 +1,29 @@
 # shellcheck shell=bash
-# The cases in which a program that embeds the library must answer as the
-# program does, each one outcome of the call: found, in this namespace and in
-# one with adapters laid out as sysfs; no adapter; failed, without sysfs.
-# Source it, after testlib.sh and fake_sysfs.sh. Every case but the first
-# needs root.
+# The cases in which a program that embeds the library, a language's package
+# and the fact must answer as the program does, each one outcome of the call:
+# found, in this namespace and in one with adapters laid out as sysfs; no
+# adapter; failed, without sysfs. Source it, after testlib.sh and
+# fake_sysfs.sh. Every case but the first needs root.
 
-# Each case: its name, unshare's flags (none for this namespace) and the shell
-# code that sets it up.
+# Each case: its name, unshare's flags (none for this namespace) and the
+# function that sets it up (: for none).
 library_cases=(
-    "this namespace" "" ":"
-    "no adapter" -n ":"
-    "adapters laid out as sysfs" -nm "adapter wlp1s0 1 pci0000:00/0000:00:01.0 iwlwifi wlan
-        adapter enp2s0 2 pci0000:00/0000:00:02.0 e1000e"
-    "no sysfs, a failed query" -m "mount -t tmpfs tmpfs /sys"
+    "this namespace" "" :
+    "no adapter" -n :
+    "adapters laid out as sysfs" -nm wireless_then_wired
+    "no sysfs, a failed query" -m without_sysfs
 )
+wireless_then_wired() {
+    adapter wlp1s0 1 pci0000:00/0000:00:01.0 iwlwifi wlan
+    adapter enp2s0 2 pci0000:00/0000:00:02.0 e1000e
+}
+without_sysfs() { mount -t tmpfs tmpfs /sys; }
 
 # Puts the library's files on the tools' paths (PKG_CONFIG_PATH,
 # LD_LIBRARY_PATH) and sets `files`, the prefix that holds them: FILES is a
 # build tree, installed with cmake --install into $work/staged, or a prefix
 # where they are installed already (usr/ of unpacked .debs).
+# shellcheck disable=SC2154 # work: the test's work directory
 use_library() { # files
     files=$1
     if [ -f "$files/CMakeCache.txt" ]; then
@@ -32,13 +37,10 @@ use_library() { # files
     export PKG_CONFIG_PATH=${pc%/*} LD_LIBRARY_PATH=${pc%/pkgconfig/*}
 }
 
-# Runs `code` with the arguments in the namespace of `flags`, after `setup`,
-# with the helpers of testlib.sh and fake_sysfs.sh that a case uses.
-in_case() { # flags setup code [args...]
-    local flags=$1 setup=$2 code=$3
-    shift 3
-    ${flags:+unshare "$flags"} bash -uc "$(declare -f outcome device adapter)
-        set -e; $setup; set +e; $code" in_case "$@"
+# Calls the function with its arguments in a case: in the namespaces of the
+# flags, after the setup.
+in_case() { # flags setup function [argument...]
+    in_namespace "$1" after "$2" -- "${@:3}"
 }
 
 # Calls `check NAME FLAGS SETUP` for every case, requiring root from the

@@ -59,6 +59,48 @@ os.close(reader)
 sys.exit(subprocess.call(sys.argv[1:], stdout=writer))' "$@"
 }
 
+# --- Cases in private namespaces ---
+# A case is a function of the test script, which runs again in the case's
+# namespaces to call it, its arguments passed as arguments, as iproute2's
+# testsuite runs its cases: no shell code in strings.
+
+# The test script, by a path that holds wherever the test later changes to.
+test_script=$(cd "$(dirname "$0")" && pwd)/${0##*/}
+
+# Runs the test script again in new namespaces of the kinds that unshare's
+# FLAGS make (-n, -nm; "" for this process's own), there to call FUNCTION with
+# the arguments (run_namespace_case). Prints what it prints; its status is
+# the function's.
+in_namespace() { # flags function [argument...]
+    local enter=()
+    [ -z "$1" ] || enter=(unshare "$1" --)
+    "${enter[@]}" "$BASH" "$test_script" --in-namespace "${@:2}"
+}
+
+# Where the test script was started by in_namespace: calls the function with
+# its arguments and exits with its status. Each test that makes cases calls
+# it with its own arguments after its functions and before its main body.
+run_namespace_case() { # the script's arguments
+    [ "${1:-}" = --in-namespace ] || return 0
+    "${@:2}"
+    exit
+}
+
+# Runs each setup function, any command failing in one ending the case with
+# its status and a message, then the command: a case, in_namespace -nm after
+# SETUP -- ...
+after() { # setup... -- command [argument...]
+    trap 'echo "FAIL: setting up the case: $BASH_COMMAND" >&2' ERR
+    set -eE
+    while [ "$1" != -- ]; do
+        "$1"
+        shift
+    done
+    set +eE
+    trap - ERR
+    "${@:2}"
+}
+
 # --- Prerequisites that can fail for a reason the test can see, and say it ---
 
 # Requires private namespaces of the given kinds (unshare's flags: -n, -m),
@@ -114,6 +156,7 @@ stop_without_i386() { # flavour what is skipped
 
 # Sets `tools`, the MinGW tools' prefix for a Windows flavour (win32, win64),
 # and `format`, what file(1) says of its console program, or of its DLL.
+# shellcheck disable=SC2034 # for the caller
 windows_flavour() { # flavour [DLL]
     # shellcheck disable=SC2034 # for the caller
     case $1 in

@@ -38,9 +38,27 @@ class CarriedLibrary(unittest.TestCase):
 
     def test_windows_loads_the_dll_in_the_package_folder(self):
         # Windows' path for a package folder holding a primary-mac.dll: here
-        # the carried library under that name, which must be what loads.
+        # the carried library under that name, which must be what loads, not
+        # the library of the same name loaded already.
         with tempfile.TemporaryDirectory() as folder:
-            shutil.copyfile(self.carried[0], os.path.join(folder, "primary-mac.dll"))
+            dll = os.path.join(folder, "primary-mac.dll")
+            shutil.copyfile(self.carried[0], dll)
             library = primary_mac._load(folder, "win32")
-            library.primary_mac_version.restype = ctypes.c_char_p
-            self.assertEqual(library.primary_mac_version().decode(), primary_mac.version())
+            self.assertEqual(_file_of(library.primary_mac_version), dll)
+
+
+class _SymbolInfo(ctypes.Structure):
+    _fields_ = [
+        ("dli_fname", ctypes.c_char_p),
+        ("dli_fbase", ctypes.c_void_p),
+        ("dli_sname", ctypes.c_char_p),
+        ("dli_saddr", ctypes.c_void_p),
+    ]
+
+
+def _file_of(function):
+    """The file that a loaded library's function lies in (dladdr)."""
+    info = _SymbolInfo()
+    if not ctypes.CDLL(None).dladdr(ctypes.cast(function, ctypes.c_void_p), ctypes.byref(info)):
+        raise OSError("dladdr found no library for the function")
+    return os.fsdecode(info.dli_fname)

@@ -8,8 +8,18 @@
 # CI, where a missing prerequisite fails.
 #
 #   static_test.sh ARCH NATIVE_PROGRAM [RUNNER] STATIC_PROGRAM
+# shellcheck source-path=SCRIPTDIR
 set -u
 source "$(dirname "$0")/../../lib/testlib.sh"
+
+# In a private mount namespace: this network namespace's sysfs and a proc
+# mounted in the root, then the command run there.
+in_root() { # root command...
+    mount -t sysfs sysfs "$1/sys" && mount -t proc proc "$1/proc" || exit
+    outcome chroot "$@"
+}
+run_namespace_case "$@"
+
 arch=$1
 native=$2
 shift 2
@@ -54,13 +64,6 @@ make_root() { # name program...
     done
     echo "$root"
 }
-# Runs a command in the root, in a private mount namespace with this network
-# namespace's sysfs and a proc mounted there.
-in_root() { # root command...
-    unshare -m bash -uc 'mount -t sysfs sysfs "$0/sys" && mount -t proc proc "$0/proc" || exit
-        '"$(declare -f outcome)"'; outcome chroot "$0" "$@"' "$@"
-}
-
 answer=$(outcome "$native")
 trace=$(outcome "$native" -h)
 root=$(make_root static "${program[@]}")
@@ -68,8 +71,10 @@ command=()
 for file in "${program[@]}"; do
     command+=("/${file##*/}")
 done
-expect "bare root: the native build's answer (${answer%|*})" "$answer" "$(in_root "$root" "${command[@]}" 2>&1)"
-expect "bare root, trace: the native build's lines" "$trace" "$(in_root "$root" "${command[@]}" -h 2>&1)"
+expect "bare root: the native build's answer (${answer%|*})" "$answer" \
+    "$(in_namespace -m in_root "$root" "${command[@]}" 2>&1)"
+expect "bare root, trace: the native build's lines" "$trace" \
+    "$(in_namespace -m in_root "$root" "${command[@]}" -h 2>&1)"
 # Without sysfs every adapter would look like a software interface: there is
 # no answer to give, and "no adapter" would be a wrong one.
 expect "bare root without /sys: no output, a message, exit 1" \
@@ -81,5 +86,5 @@ expect "bare root without /sys: no output, a message, exit 1" \
 # The dynamic build needs its loader and C library, which a bare root lacks.
 root=$(make_root dynamic "$native")
 expect "bare root: the native build cannot start" "|127" \
-    "$(in_root "$root" "/${native##*/}" 2>/dev/null)"
+    "$(in_namespace -m in_root "$root" "/${native##*/}" 2>/dev/null)"
 exit $failed
