@@ -7,32 +7,34 @@
 #
 #   bench/slots.sh PROGRAM [SLOTS...]
 set -euo pipefail
+# shellcheck source=tests/lib/fake_sysfs.sh
+source "$(dirname "$0")/../tests/lib/fake_sysfs.sh"
+
+# In the private namespace (the script run again there): the adapters and
+# the slots, then the count.
+count_system_calls() { # program slots
+    local i counts
+    for i in 1 2; do
+        adapter "eth$i" "$i" "pci0000:00/0000:00:0$i.0" e1000e
+    done
+    mkdir -p /sys/bus/pci/slots
+    for i in $(seq "$2"); do
+        slot "$i" "$(printf '0000:%02x:00' $((i + 16)))"
+    done
+    counts=$(mktemp)
+    strace -f -c -o "$counts" "$1" >/dev/null
+    awk '$NF == "total" { print $4 }' "$counts"
+    rm -f "$counts"
+}
+if [ "${1:-}" = --in-namespace ]; then
+    count_system_calls "$2" "$3"
+    exit
+fi
+
 program=$(realpath "$1")
 shift
 [ $# -gt 0 ] || set -- 0 20
 for slots in "$@"; do
-    # shellcheck disable=SC2016
-    printf '%s slots: %s system calls\n' "$slots" "$(unshare -nm bash -euc '
-        for directory in devices class/net bus; do mount -t tmpfs tmpfs /sys/$directory; done
-        mkdir -p /sys/bus/pci/slots
-        for i in 1 2; do
-            device=pci0000:00/0000:00:0$i.0
-            entry=/sys/devices/$device/net/eth$i
-            ip link add eth$i address 02:00:00:00:00:0$i type veth peer name peer$i
-            mkdir -p "$entry"
-            ln -s ../../../0000:00:0$i.0 "$entry/device"
-            ln -s "../../devices/$device/net/eth$i" /sys/class/net/eth$i
-            printf "INTERFACE=eth%s\nIFINDEX=%s\n" $i \
-                "$(ip -o link show dev eth$i | cut -d : -f 1)" >"$entry/uevent"
-            echo 02:00:00:00:00:0$i >"$entry/address"
-            echo DRIVER=e1000e >"/sys/devices/$device/uevent"
-        done
-        for i in $(seq "$1"); do
-            mkdir /sys/bus/pci/slots/$i
-            printf "0000:%02x:00\n" $((i + 16)) >/sys/bus/pci/slots/$i/address
-        done
-        counts=$(mktemp)
-        strace -f -c -o "$counts" "$0" >/dev/null
-        awk "\$NF == \"total\" { print \$4 }" "$counts"
-        rm -f "$counts"' "$program" "$slots")"
+    printf '%s slots: %s system calls\n' "$slots" \
+        "$(unshare -nm "$BASH" "$0" --in-namespace "$program" "$slots")"
 done

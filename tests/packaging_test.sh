@@ -17,6 +17,14 @@
 set -u
 # shellcheck source=tests/lib/testlib.sh
 source "$(dirname "$0")/lib/testlib.sh"
+
+# In a private mount namespace: the program installed in a root, run alone
+# there with this network namespace's sysfs mounted.
+installed_in_root() { # root
+    mount -t sysfs sysfs "$1/sys" && outcome chroot "$1" /usr/bin/primary-mac
+}
+run_namespace_case "$@"
+
 packaging=$(dirname "$0")/../packaging
 native_build=$1
 shift
@@ -159,10 +167,7 @@ drwxr-xr-x /usr/share/primary-mac drwxr-xr-x /usr/share/primary-mac/facts \
 root=$work/rpm-root
 rpm --root "$root" --initdb && rpm --root "$root" -i --nodeps "$rpm" 2>/dev/null
 expect "rpm installs" "primary-mac-$version-1.x86_64" "$(rpm --root "$root" -q primary-mac)"
-# Alone in that root, with this network namespace's sysfs mounted.
 mkdir -p "$root/sys"
 expect "installed from the RPM, the program answers in its root as the build does" \
-    "$("$native_build/primary-mac")|0" \
-    "$(unshare -m sh -c 'mount -t sysfs sysfs "$0/sys" && chroot "$0" /usr/bin/primary-mac
-        printf "|%d" $?' "$root" 2>&1)"
+    "$("$native_build/primary-mac")|0" "$(in_namespace -m installed_in_root "$root" 2>&1)"
 exit $failed

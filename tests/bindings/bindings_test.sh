@@ -84,7 +84,9 @@ build_root=${4:-$(dirname "$build")}
 require cmake pkg-config
 
 work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+# What a recipe leaves outside the work directory, if anything.
+clean_up() { :; }
+trap 'clean_up; rm -rf "$work"' EXIT
 recipe "$language" "$work"
 use_library "$build"
 export PRIMARY_MAC_LIB_DIR=$LD_LIBRARY_PATH PRIMARY_MAC_EXPECTED_VERSION

@@ -8,8 +8,16 @@
 
 # shellcheck disable=SC2034 # for bindings_test.sh
 example=go:example/main.go
+# Go before 1.21, Debian 12's among them, splits pkg-config's --libs at every
+# space, escaped or not (golang/go#35262): it finds the staged library
+# through a link whose path holds none, as it would find one in /usr.
+library_link() { cat "$work/go-library-link"; }
+clean_up() { rm -f "$(library_link)"; }
 # go, offline, with its caches in the work directory.
-go_offline() { GOFLAGS=-mod=mod GOPROXY=off GOCACHE="$work/go-cache" GOPATH="$work/go-path" go "$@"; }
+go_offline() {
+    PKG_CONFIG_PATH=${PKG_CONFIG_PATH/#"$work/staged"/"$(library_link)"} GOFLAGS=-mod=mod \
+        GOPROXY=off GOCACHE="$work/go-cache" GOPATH="$work/go-path" go "$@"
+}
 run_example() { "$work/example"; }
 run_tests() (cd "$work/module" && go_offline test -count=1 -v .)
 
@@ -17,6 +25,8 @@ prepare() {
     require go
     # shellcheck disable=SC2034 # for bindings_test.sh
     version=
+    mktemp -u /tmp/primary-mac-go.XXXXXX >"$work/go-library-link"
+    ln -s "$work/staged" "$(library_link)"
     cp -R "$package" "$work/module"
     mkdir "$work/app" && cp "$package/example/main.go" "$work/app/" &&
         (cd "$work/app" && module=$(cd "$work/module" && go_offline list -m) &&

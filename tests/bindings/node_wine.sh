@@ -14,7 +14,9 @@
 #   node_wine.sh ROOT FLAVOUR
 set -u
 tests=$(cd "$(dirname "$0")/.." && pwd)
+# shellcheck source=tests/lib/testlib.sh
 source "$tests/lib/testlib.sh"
+# shellcheck source=scripts/builds.sh
 source "$tests/../scripts/builds.sh"
 root=$1
 flavour=$2
@@ -27,7 +29,7 @@ program=$root/$flavour/primary-mac.exe
 [ -f "$program" ] || missing "no $program (cmake --preset $flavour && cmake --build --preset $flavour)"
 require node npm "$tools-objdump"
 
-work=$(mktemp -d /tmp/primary-mac-wine.XXXXXX)
+work=$(mktemp -d -t primary-mac-wine.XXXXXX)
 trap 'rm -rf "$work"' EXIT
 "$tests/../scripts/pack-binding.sh" node "$work/dist" "$root" >"$work/log" 2>&1 ||
     { cat "$work/log"; echo "FAIL: scripts/pack-binding.sh node"; exit 1; }
@@ -49,7 +51,7 @@ cp "$work/node/bin/node.exe" "$work/app/host.exe"
 cp "$tests/bindings/node_answer.js" "$work/app/"
 wine_prefix "$work/prefix" "$flavour" "$work" "$root/$flavour"
 # node.exe 22 runs under Wine 8 on a Windows 10 prefix.
-wine_run ":" winecfg -v win10 >/dev/null
+wine_run none winecfg -v win10 >/dev/null
 
 # In a case: host.exe's answer as node_answer.js writes it, by its Windows
 # path (Wine's drive Z: is the root).
@@ -60,10 +62,9 @@ answer() { # setup
     rm -f "$work/app/answer"
 }
 version=$(project_version)
-lan7='add lan7 7 02:00:00:00:00:07'
-answer=$(wine_run "$lan7" "$program")
+answer=$(wine_run lan7 "$program")
 expect "win32-$arch addon in host.exe: the program's answer ($answer)" "$answer $arch $version" \
-    "$(answer "$lan7")"
-expect "win32-$arch addon in host.exe: no adapter" "$(wine_run ":" "$program") $arch $version" \
-    "$(answer ":")"
+    "$(answer lan7)"
+expect "win32-$arch addon in host.exe: no adapter" "$(wine_run none "$program") $arch $version" \
+    "$(answer none)"
 exit $failed

@@ -85,7 +85,7 @@ prepare() {
     [ "$(id -u)" = 0 ] || missing "the Wine and private namespace cases need root"
     wine_prefix "$work/wine" win64
     windows_example=$CARGO_TARGET_DIR/x86_64-pc-windows-gnu/debug/examples/primary-mac.exe
-    windows_cases=("an Ethernet adapter" "add lan7 7 02:00:00:00:00:07" "no adapter" ":")
+    windows_cases=("an Ethernet adapter" lan7 "no adapter" none)
     for ((case = 0; case < ${#windows_cases[@]}; case += 2)); do
         answer=$(wine_run "${windows_cases[case + 1]}" "$windows_program")
         expect "Windows example, ${windows_cases[case]}: as the win64 program ($answer)" "$answer" \

@@ -42,7 +42,7 @@ expect "version resource: the DLL's version and name" "$version primary-mac.dll"
     "$("$tools-windres" -i "$dll" -O rc |
         sed -n 's/^ *VALUE "\(OriginalFilename\|FileVersion\)", "\(.*\)"/\2/p' | sort | xargs)"
 
-work=$(mktemp -d /tmp/primary-mac-wine.XXXXXX)
+work=$(mktemp -d -t primary-mac-wine.XXXXXX)
 trap 'rm -rf "$work"' EXIT
 
 # A program linked as MSVC links, by lld-link with primary-mac.lib, and no C

@@ -27,7 +27,7 @@ done
 [ "$(id -u)" = 0 ] || missing "the Wine cases need root"
 stop_without_i386 "$flavour" "the win32 executable on scripted machines"
 
-prefix=$(mktemp -d /tmp/primary-mac-wine.XXXXXX)
+prefix=$(mktemp -d -t primary-mac-wine.XXXXXX)
 trap 'rm -rf "$prefix"' EXIT
 wine_prefix "$prefix" "$flavour" "$(dirname "$exe")"
 

@@ -51,7 +51,7 @@ expect "under 64 KiB ($size bytes)" yes "$([ "$size" -lt 65536 ] && echo yes)"
 
 stop_without_i386 "$flavour" "the win32 executable's Wine cases"
 
-prefix=$(mktemp -d /tmp/primary-mac-wine.XXXXXX)
+prefix=$(mktemp -d -t primary-mac-wine.XXXXXX)
 trap 'rm -rf "$prefix"' EXIT
 wine_prefix "$prefix" "$flavour" "$(dirname "$exe")"
 
