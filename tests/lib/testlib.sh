@@ -217,8 +217,9 @@ add() { # name index address
 # Prints the program's whole output, "|" and its exit status. With
 # via=closed_pipe its standard output is a pipe whose reader has gone.
 wine_run() { # setup program [argument...]
-    local netns=primary-mac-$BASHPID status
-    ip netns add "$netns" || return
+    # A name no other session has, even one that a killed run left behind.
+    local netns=primary-mac-$BASHPID-$SRANDOM status
+    ip netns add "$netns" 2>&1 || return
     # Each command of the setup must succeed.
     (set -e; "$1")
     status=$?
