@@ -25,7 +25,7 @@ commands() {
         start=$SECONDS
         echo "=== $1"
         "${@:2}" || failed+=("$1")
-        echo "=== $1: $((SECONDS - start)) s"
+        printf '\n=== %s: %d s\n' "$1" $((SECONDS - start))
     }
     release() { scripts/release.sh && (cd dist && sha256sum --quiet -c SHA256SUMS); }
     run scripts/build.sh scripts/build.sh
@@ -70,6 +70,11 @@ if [ -z "$root" ]; then
         { tail -n 20 "$root.log"; echo "FAIL: debootstrap (log: $root.log)"; exit 1; }
     rm -f "$root.log"
     cp /etc/resolv.conf "$root/etc/resolv.conf"
+    # The certificate authorities that this machine adds to Debian's: a proxy
+    # in front of the registries may sign for them.
+    cp -r /usr/local/share/ca-certificates/. "$root/usr/local/share/ca-certificates/"
+    mkdir -p "$root/etc/ssl/certs"
+    cp /etc/ssl/certs/ca-certificates.crt "$root/etc/ssl/certs/"
     git clone -q . "$root$clone"
 fi
 
