@@ -16,7 +16,10 @@ read -r version integrity < <(awk -v name="$name" '$1 == name { print $2, $3 }' 
 export npm_config_cache=${PRIMARY_MAC_NPM_CACHE:-$scripts/../build/npm-cache}
 stage=$(mktemp -d)
 trap 'rm -rf "$stage"' EXIT
-npm pack --prefer-offline --silent --pack-destination "$stage" "$name@$version" >/dev/null
+npm pack --prefer-offline --loglevel=error --pack-destination "$stage" "$name@$version" >/dev/null || {
+    echo "npm-fetch.sh: $name $version is neither in the cache ($npm_config_cache) nor to be had from the registry" >&2
+    exit 1
+}
 tarball=("$stage"/*.tgz)
 actual=$(node -e 'const hash = require("crypto").createHash("sha512");
 hash.update(require("fs").readFileSync(process.argv[1]));
