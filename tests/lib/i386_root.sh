@@ -57,7 +57,7 @@ lock() { # flock option
 make_root() {
     local new=$root.new log=$root.log
     rm -rf --one-file-system "$new"
-    echo "i386 root: making $root from $mirror (about a minute and 1.2 GB)"
+    echo "i386 root: making $root from $mirror (about a minute and 0.9 GB)"
     debootstrap --arch=i386 --variant=minbase "$suite" "$new" "$mirror" >"$log" 2>&1 ||
         fail "debootstrap $suite from $mirror failed: $(last_error "$log") (log: $log)"
     cp /etc/resolv.conf "$new/etc/resolv.conf"
